@@ -1,0 +1,6 @@
+// The replicated document library.
+#pragma once
+
+#include "crdt/change.hpp"
+#include "crdt/document.hpp"
+#include "crdt/types.hpp"

@@ -1,0 +1,171 @@
+// The replicated document: a root map holding maps, lists, text objects and scalars.
+//
+// Writes collect into a pending change that is committed at the next heads read, save,
+// merge, fork, get_changes or explicit commit. Text positions and lengths count Unicode
+// scalar values (code points), not bytes. A document is not thread-safe.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "crdt/change.hpp"
+#include "crdt/types.hpp"
+
+namespace crdt {
+
+namespace detail {
+class MapObject;
+// The first entry at or after `from` that holds a visible value (or the entry count).
+std::size_t map_next_visible(const MapObject* map, std::size_t from);
+std::string_view map_key_at(const MapObject* map, std::size_t index);
+}  // namespace detail
+
+// The keys of a map that hold a value, in bytewise order, produced lazily. The range and its
+// keys are valid until the document is next changed.
+class KeyRange {
+ public:
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = std::string_view;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = std::string_view;
+
+    iterator() = default;
+    iterator(const detail::MapObject* map, std::size_t index) : map_(map), index_(index) {}
+    std::string_view operator*() const { return detail::map_key_at(map_, index_); }
+    iterator& operator++() {
+      index_ = detail::map_next_visible(map_, index_ + 1);
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++*this;
+      return before;
+    }
+    bool operator==(const iterator& other) const { return index_ == other.index_; }
+
+   private:
+    const detail::MapObject* map_ = nullptr;
+    std::size_t index_ = 0;
+  };
+
+  KeyRange() = default;  // empty
+  KeyRange(const detail::MapObject* map, std::size_t end) : map_(map), end_(end) {}
+  iterator begin() const {
+    return map_ ? iterator(map_, detail::map_next_visible(map_, 0)) : iterator();
+  }
+  iterator end() const { return iterator(map_, end_); }
+
+ private:
+  const detail::MapObject* map_ = nullptr;
+  std::size_t end_ = 0;
+};
+
+using ValueAndId = std::pair<Value, ObjId>;
+
+class Document {
+ public:
+  // With a random actor id.
+  Document();
+  explicit Document(ActorId actor);
+  ~Document();
+  Document(Document&&) noexcept;
+  Document& operator=(Document&&) noexcept;
+  Document(const Document&) = delete;  // fork() copies
+  Document& operator=(const Document&) = delete;
+
+  // ---- Reads. None / empty when the object is missing or of another kind.
+
+  // The winning value under a map key, or at a list/text index (a text element reads as a
+  // one-character string). The id is the object's own id for an object, else the op's id.
+  std::optional<ValueAndId> get(const ObjId& obj, std::string_view key) const;
+  std::optional<ValueAndId> get(const ObjId& obj, std::size_t index) const;
+  // Every concurrent value, winner last.
+  std::vector<ValueAndId> get_all(const ObjId& obj, std::string_view key) const;
+  std::vector<ValueAndId> get_all(const ObjId& obj, std::size_t index) const;
+  KeyRange keys(const ObjId& map) const;
+  // Keys with a value (map), elements (list), code points (text); 0 for a missing object.
+  std::size_t length(const ObjId& obj) const;
+  // UTF-8 content of a text object.
+  std::optional<std::string> text(const ObjId& obj) const;
+  std::optional<ObjType> object_type(const ObjId& obj) const;
+
+  // ---- Writes. They fail (and change nothing) on a missing object, a wrong kind or a
+  // position beyond the end; they never throw for such input.
+
+  Status put(const ObjId& map, std::string_view key, ScalarValue value);
+  Status put(const ObjId& list, std::size_t index, ScalarValue value);
+  // A new empty object under the key, replacing whatever was there.
+  Result<ObjId> put_object(const ObjId& map, std::string_view key, ObjType type);
+  Result<ObjId> put_object(const ObjId& list, std::size_t index, ObjType type);
+  // Insert before `index`; index == length appends.
+  Status insert(const ObjId& list, std::size_t index, ScalarValue value);
+  Result<ObjId> insert_object(const ObjId& list, std::size_t index, ObjType type);
+  Status remove(const ObjId& map, std::string_view key);  // absent key: no-op success
+  Status remove(const ObjId& seq, std::size_t index);     // list element or text character
+  // Delete `del` code points at `pos`, then insert `inserted` there.
+  Status splice_text(const ObjId& text_obj, std::size_t pos, std::size_t del,
+                     std::string_view inserted);
+  // Add to a counter (the value must be a Counter).
+  Status increment(const ObjId& map, std::string_view key, std::int64_t by);
+  Status increment(const ObjId& list, std::size_t index, std::int64_t by);
+
+  // ---- Changes and heads.
+
+  // Turns pending writes into a change; none when nothing is pending. Without `time`,
+  // the current wall-clock second is used.
+  std::optional<ChangeHash> commit(std::string message = {},
+                                   std::optional<std::int64_t> time = std::nullopt);
+  std::size_t pending_ops() const;
+  std::vector<ChangeHash> get_heads();  // sorted
+  const ActorId& get_actor() const;
+  // Commits pending writes first.
+  Status set_actor(ActorId actor);
+
+  // ---- Replication.
+
+  // Changes not reachable from `since` (every change when empty), in causal order.
+  std::vector<Change> get_changes(std::span<const ChangeHash> since);
+  std::optional<Change> get_change(const ChangeHash& hash) const;
+  // Applies what can be applied; a change whose dependencies are missing waits until they
+  // arrive. Duplicates are ignored. Fails only on a change that contradicts the history
+  // (e.g. an actor's sequence number reused with another hash); the rest still apply.
+  Status apply_changes(std::span<const Change> changes);
+  // Dependencies of waiting changes that this document does not have.
+  std::vector<ChangeHash> missing_deps() const;
+  // Takes every change of `other` (commits both sides first).
+  Status merge(Document& other);
+  // An independent copy with a new random actor.
+  Document fork();
+
+  // ---- Persistence.
+
+  // The whole document: a header (magic, version) and checksummed chunks.
+  Bytes save();
+  // Only what changed since the previous save/save_incremental, as chunks to append to a
+  // file that holds a save; empty when nothing changed.
+  Bytes save_incremental();
+  // A save followed by any number of incremental chunks. Every checksum and hash is
+  // verified; on error, Error::chunk_index/chunk_offset say which chunk failed.
+  static Result<Document> load(std::span<const std::uint8_t> bytes);
+  // Appends chunks (incremental ones or a whole save) to this document.
+  Status load_incremental(std::span<const std::uint8_t> bytes);
+
+  class Impl;
+
+ private:
+  explicit Document(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace crdt

@@ -1,0 +1,207 @@
+// Actors, objects, reads of stored values, and committing the open transaction.
+#include <chrono>
+
+#include "doc_impl.hpp"
+
+namespace crdt {
+
+using detail::Elem;
+using detail::Object;
+using detail::OpId;
+
+namespace detail {
+
+void append_utf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+bool decode_utf8(std::string_view text, std::vector<char32_t>& out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    unsigned char c = *p;
+    if (c < 0x80) {
+      out.push_back(c);
+      ++p;
+      continue;
+    }
+    int len;
+    char32_t cp;
+    char32_t min;
+    if ((c & 0xE0) == 0xC0) {
+      len = 2, cp = c & 0x1F, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      len = 3, cp = c & 0x0F, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      len = 4, cp = c & 0x07, min = 0x10000;
+    } else {
+      return false;
+    }
+    if (end - p < len) return false;
+    for (int i = 1; i < len; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    out.push_back(cp);
+    p += len;
+  }
+  return true;
+}
+
+}  // namespace detail
+
+Document::Impl::Impl(ActorId actor) {
+  self_ = intern_actor(actor);
+  auto root = std::make_unique<Object>();
+  root->type = ObjType::Map;
+  root->map = std::make_unique<detail::MapObject>();
+  object_index_[OpId{}] = root.get();
+  objects_.push_back(std::move(root));
+}
+
+std::uint32_t Document::Impl::intern_actor(const ActorId& actor) {
+  auto [it, added] = actor_index_.emplace(actor, static_cast<std::uint32_t>(actors_.size()));
+  if (added) {
+    actors_.push_back(actor);
+    by_actor_.emplace_back();
+  }
+  return it->second;
+}
+
+std::optional<std::uint32_t> Document::Impl::find_actor(const ActorId& actor) const {
+  auto it = actor_index_.find(actor);
+  if (it == actor_index_.end()) return std::nullopt;
+  return it->second;
+}
+
+Status Document::Impl::set_actor(ActorId actor) {
+  if (actor.empty()) return Error{ErrorCode::InvalidActor, "actor id is empty"};
+  commit({}, std::nullopt);
+  self_ = intern_actor(actor);
+  return {};
+}
+
+Object* Document::Impl::find_object(const ObjId& id) const {
+  if (id.is_root()) return objects_.front().get();
+  auto actor = find_actor(id.actor);
+  if (!actor) return nullptr;
+  return object_at(OpId{id.counter, *actor});
+}
+
+Object* Document::Impl::object_at(OpId id) const {
+  if (id.counter == 0) return objects_.front().get();
+  auto it = object_index_.find(id);
+  return it == object_index_.end() ? nullptr : it->second;
+}
+
+Object* Document::Impl::create_object(OpId id, ObjType type) {
+  auto obj = std::make_unique<Object>();
+  obj->type = type;
+  obj->id = id;
+  if (type == ObjType::Map) {
+    obj->map = std::make_unique<detail::MapObject>();
+  } else {
+    obj->seq = std::make_unique<detail::SeqObject>();
+  }
+  Object* raw = obj.get();
+  object_index_.emplace(id, raw);
+  objects_.push_back(std::move(obj));
+  return raw;
+}
+
+ObjId Document::Impl::public_id(OpId id) const {
+  if (id.counter == 0) return ROOT;
+  return ObjId{id.counter, actors_[id.actor]};
+}
+
+std::optional<ValueAndId> Document::Impl::read(const detail::ValueOp& op) const {
+  if (auto* t = std::get_if<ObjType>(&op.value)) {
+    return std::optional<ValueAndId>(std::in_place, Value(*t), public_id(op.id));
+  }
+  return std::optional<ValueAndId>(std::in_place, Value(std::get<ScalarValue>(op.value)),
+                                   public_id(op.id));
+}
+
+std::optional<ValueAndId> Document::Impl::read_elem(const Object& seq,
+                                                    detail::SeqTree::Cursor at) const {
+  const Elem& e = at.elem();
+  if (!e.complex()) {
+    std::string s;
+    detail::append_utf8(s, static_cast<char32_t>(e.payload()));
+    return ValueAndId{Value(ScalarValue(std::move(s))), public_id(e.id())};
+  }
+  const auto& values = seq.seq->complex[e.payload()];
+  if (values.empty()) return std::nullopt;
+  return read(values.back());
+}
+
+void Document::Impl::read_all(const detail::Conflicts& values, std::vector<ValueAndId>& out) const {
+  for (const auto& v : values) out.push_back(*read(v));
+}
+
+std::string Document::Impl::text_of(const Object& text) const {
+  std::string out;
+  out.reserve(text.seq->tree.visible());
+  for (const auto* leaf = text.seq->tree.first_leaf(); leaf; leaf = leaf->next) {
+    for (std::uint32_t i = 0; i < leaf->n; ++i) {
+      const Elem& e = leaf->elems[i];
+      if (!e.visible()) continue;
+      if (!e.complex()) {
+        detail::append_utf8(out, static_cast<char32_t>(e.payload()));
+        continue;
+      }
+      const auto& values = text.seq->complex[e.payload()];
+      const auto* s = values.empty() ? nullptr : std::get_if<ScalarValue>(&values.back().value);
+      const auto* str = s ? std::get_if<std::string>(&s->content) : nullptr;
+      if (str) {
+        out += *str;
+      } else {
+        detail::append_utf8(out, U'\uFFFC');  // an object or non-text value in the text
+      }
+    }
+  }
+  return out;
+}
+
+OpId Document::Impl::next_op_id() {
+  if (!txn_) {
+    txn_.emplace(self_);
+    txn_start_ = max_op_ + 1;
+  }
+  return OpId{++max_op_, self_};
+}
+
+std::optional<ChangeHash> Document::Impl::commit(std::string message,
+                                                 std::optional<std::int64_t> time) {
+  if (!txn_) return std::nullopt;
+  if (txn_->op_count() == 0) {
+    txn_.reset();
+    return std::nullopt;
+  }
+  std::int64_t when = time.value_or(std::chrono::duration_cast<std::chrono::seconds>(
+                                        std::chrono::system_clock::now().time_since_epoch())
+                                        .count());
+  auto data = txn_->finish(actors_, heads(), by_actor_[self_].size() + 1, txn_start_, when,
+                           std::move(message));
+  txn_.reset();
+  Change change(std::move(data));
+  record(change, self_);
+  return change.hash();
+}
+
+}  // namespace crdt

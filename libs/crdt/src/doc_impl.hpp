@@ -1,0 +1,126 @@
+// The inside of a Document: actors, objects, history and the open transaction.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "change_codec.hpp"
+#include "crdt/document.hpp"
+#include "objects.hpp"
+#include "ops.hpp"
+
+namespace crdt {
+
+namespace detail {
+
+struct ActorIdHash {
+  std::size_t operator()(const ActorId& a) const {
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::uint8_t b : a.bytes()) h = (h ^ b) * 1099511628211ull;
+    return static_cast<std::size_t>(h);
+  }
+};
+
+struct ChangeHashHash {
+  std::size_t operator()(const ChangeHash& h) const {
+    std::size_t v;
+    std::memcpy(&v, h.bytes.data(), sizeof v);
+    return v;
+  }
+};
+
+// Appends the UTF-8 form of a code point.
+void append_utf8(std::string& out, char32_t cp);
+// Decodes valid UTF-8 into code points; false on anything invalid.
+bool decode_utf8(std::string_view text, std::vector<char32_t>& out);
+
+}  // namespace detail
+
+class Document::Impl {
+ public:
+  using OpId = detail::OpId;
+  using Object = detail::Object;
+
+  explicit Impl(ActorId actor);
+
+  // ---- actors
+  std::uint32_t intern_actor(const ActorId& actor);
+  std::optional<std::uint32_t> find_actor(const ActorId& actor) const;
+  detail::OpOrder order() const { return {&actors_}; }
+  const std::vector<ActorId>& actors() const { return actors_; }
+  std::uint32_t self() const { return self_; }
+  Status set_actor(ActorId actor);
+
+  // ---- objects
+  Object* find_object(const ObjId& id) const;
+  Object* object_at(OpId id) const;
+  Object* create_object(OpId id, ObjType type);
+  ObjId public_id(OpId id) const;
+  Object& root() const { return *objects_.front(); }
+
+  // ---- reads
+  std::optional<ValueAndId> read(const detail::ValueOp& op) const;
+  std::optional<ValueAndId> read_elem(const Object& seq, detail::SeqTree::Cursor at) const;
+  void read_all(const detail::Conflicts& values, std::vector<ValueAndId>& out) const;
+  std::string text_of(const Object& text) const;
+
+  // ---- local writes: every new op goes through here
+  OpId next_op_id();
+  detail::ChangeBuilder& txn() { return *txn_; }
+  std::vector<std::uint8_t>& scratch() { return scratch_; }
+  std::optional<ChangeHash> commit(std::string message, std::optional<std::int64_t> time);
+  std::size_t pending_ops() const { return txn_ ? txn_->op_count() : 0; }
+
+  // ---- history and replication
+  std::vector<ChangeHash> heads() const;
+  std::vector<Change> changes_since(std::span<const ChangeHash> since) const;
+  std::optional<Change> change_by_hash(const ChangeHash& hash) const;
+  Status apply_changes(std::span<const Change> changes);
+  std::vector<ChangeHash> missing_deps() const;
+  const std::vector<Change>& history() const { return history_; }
+
+  // ---- persistence
+  std::vector<std::uint8_t> save();
+  std::vector<std::uint8_t> save_incremental();
+  Status load_chunks(std::span<const std::uint8_t> bytes);
+
+ private:
+  enum class Ready { Applied, Duplicate, Waiting };
+  Result<Ready> try_apply(const Change& change);
+  void drain_waiting(Status& status);
+  Status check_sequence(const detail::ChangeData& data, std::uint32_t actor) const;
+  void record(const Change& change, std::uint32_t actor);
+  void apply_ops(const detail::ChangeData& data);
+  void apply_op(detail::DecodedOp& op);
+  void apply_map_op(Object& obj, detail::DecodedOp& op);
+  void apply_seq_op(Object& obj, detail::DecodedOp& op);
+  void apply_to_values(detail::Conflicts& values, detail::DecodedOp& op);
+  Status load_document_chunk(std::span<const std::uint8_t> body);
+
+  std::vector<ActorId> actors_;
+  std::unordered_map<ActorId, std::uint32_t, detail::ActorIdHash> actor_index_;
+  std::uint32_t self_ = 0;
+
+  std::vector<std::unique_ptr<Object>> objects_;  // [0] is the root
+  std::unordered_map<OpId, Object*, detail::OpIdHash> object_index_;
+  std::uint64_t max_op_ = 0;
+
+  std::vector<Change> history_;  // causal order
+  std::vector<std::vector<std::uint32_t>> history_deps_;
+  std::unordered_map<ChangeHash, std::uint32_t, detail::ChangeHashHash> by_hash_;
+  std::vector<std::uint32_t> heads_;
+  std::vector<std::vector<std::uint32_t>> by_actor_;  // history indices in seq order
+  std::vector<Change> waiting_;
+  std::size_t saved_count_ = 0;
+
+  std::optional<detail::ChangeBuilder> txn_;
+  std::uint64_t txn_start_ = 0;
+  std::vector<std::uint8_t> scratch_;
+};
+
+}  // namespace crdt

@@ -1,0 +1,217 @@
+#include "seq_tree.hpp"
+
+#include <algorithm>
+#include <vector>
+
+namespace crdt::detail {
+
+namespace {
+
+std::uint32_t visible_in(const SeqTree::Leaf& leaf, std::uint32_t from, std::uint32_t to) {
+  std::uint32_t v = 0;
+  for (std::uint32_t i = from; i < to; ++i) v += leaf.elems[i].visible();
+  return v;
+}
+
+}  // namespace
+
+SeqTree::SeqTree() {
+  auto leaf = std::make_unique<Leaf>();
+  leaf->is_leaf = true;
+  first_ = last_ = leaf.get();
+  root_ = std::move(leaf);
+}
+
+SeqTree::~SeqTree() = default;
+SeqTree::SeqTree(SeqTree&&) noexcept = default;
+SeqTree& SeqTree::operator=(SeqTree&&) noexcept = default;
+
+SeqTree::Cursor SeqTree::find_visible(std::size_t index) const {
+  const Base* node = root_.get();
+  while (!node->is_leaf) {
+    const Node* inner = static_cast<const Node*>(node);
+    std::uint32_t k = 0;
+    while (k + 1 < inner->n && index >= inner->visible[k]) {
+      index -= inner->visible[k];
+      ++k;
+    }
+    node = inner->child[k].get();
+  }
+  Leaf* leaf = const_cast<Leaf*>(static_cast<const Leaf*>(node));
+  for (std::uint32_t i = 0; i < leaf->n; ++i) {
+    if (leaf->elems[i].visible()) {
+      if (index == 0) return {leaf, i};
+      --index;
+    }
+  }
+  return {leaf, leaf->n};  // index out of range: callers check first
+}
+
+SeqTree::Cursor SeqTree::find_id(OpId id) {
+  if (!indexed_) {
+    indexed_ = true;
+    for (Leaf* l = first_; l; l = l->next) index_leaf(l);
+  }
+  Leaf* leaf = index_.get(id, nullptr);
+  if (!leaf) return {};
+  for (std::uint32_t i = 0; i < leaf->n; ++i) {
+    if (leaf->elems[i].counter == id.counter && leaf->elems[i].actor == id.actor) return {leaf, i};
+  }
+  return {};
+}
+
+std::size_t SeqTree::visible_before(Cursor at) const {
+  std::size_t count = visible_in(*at.leaf, 0, std::min(at.slot, at.leaf->n));
+  const Base* child = at.leaf;
+  for (const Node* p = child->parent; p; child = p, p = p->parent) {
+    std::uint32_t k = child_slot(p, child);
+    for (std::uint32_t i = 0; i < k; ++i) count += p->visible[i];
+  }
+  return count;
+}
+
+std::uint32_t SeqTree::child_slot(const Node* parent, const Base* child) {
+  for (std::uint32_t i = 0; i < parent->n; ++i) {
+    if (parent->child[i].get() == child) return i;
+  }
+  return parent->n;  // unreachable for a consistent tree
+}
+
+void SeqTree::index_leaf(Leaf* leaf) {
+  for (std::uint32_t i = 0; i < leaf->n; ++i) index_.set(leaf->elems[i].id(), leaf);
+}
+
+void SeqTree::add_counts(Base* from, std::int32_t total, std::int32_t visible) {
+  total_ += total;
+  visible_ += visible;
+  Base* child = from;
+  for (Node* p = child->parent; p; child = p, p = p->parent) {
+    std::uint32_t k = child_slot(p, child);
+    p->total[k] += total;
+    p->visible[k] += visible;
+  }
+}
+
+// Places `child` right after `after` under the same parent, splitting full nodes upward.
+// Only structure changes here; the caller recomputes the counts of every node in `dirty`.
+void SeqTree::insert_child(Base* after, std::unique_ptr<Base> child, std::vector<Base*>& dirty) {
+  Node* parent = after->parent;
+  if (!parent) {
+    auto root = std::make_unique<Node>();
+    Node* r = root.get();
+    r->n = 2;
+    root_->parent = r;
+    child->parent = r;
+    r->child[0] = std::move(root_);
+    r->child[1] = std::move(child);
+    root_ = std::move(root);
+    return;
+  }
+  std::uint32_t k = child_slot(parent, after);
+  if (parent->n == kNodeCap) {
+    auto right = std::make_unique<Node>();
+    Node* right_raw = right.get();
+    constexpr std::uint32_t half = kNodeCap / 2;
+    for (std::uint32_t i = half; i < kNodeCap; ++i) {
+      std::uint32_t j = i - half;
+      right->total[j] = parent->total[i];
+      right->visible[j] = parent->visible[i];
+      right->child[j] = std::move(parent->child[i]);
+      right->child[j]->parent = right_raw;
+    }
+    right->n = kNodeCap - half;
+    parent->n = half;
+    dirty.push_back(right_raw);
+    dirty.push_back(parent);
+    insert_child(parent, std::move(right), dirty);
+    if (k >= half) {
+      parent = right_raw;
+      k -= half;
+    }
+  }
+  for (std::uint32_t i = parent->n; i > k + 1; --i) {
+    parent->total[i] = parent->total[i - 1];
+    parent->visible[i] = parent->visible[i - 1];
+    parent->child[i] = std::move(parent->child[i - 1]);
+  }
+  child->parent = parent;
+  parent->total[k + 1] = 0;
+  parent->visible[k + 1] = 0;
+  parent->child[k + 1] = std::move(child);
+  ++parent->n;
+}
+
+void SeqTree::recount_up(Base* from) {
+  for (Base* c = from; c->parent; c = c->parent) {
+    Node* p = c->parent;
+    std::uint32_t k = child_slot(p, c);
+    std::uint32_t t = 0, v = 0;
+    if (c->is_leaf) {
+      const Leaf* l = static_cast<const Leaf*>(c);
+      t = l->n;
+      v = visible_in(*l, 0, l->n);
+    } else {
+      const Node* n = static_cast<const Node*>(c);
+      for (std::uint32_t i = 0; i < n->n; ++i) {
+        t += n->total[i];
+        v += n->visible[i];
+      }
+    }
+    p->total[k] = t;
+    p->visible[k] = v;
+  }
+}
+
+SeqTree::Leaf* SeqTree::split_leaf(Leaf* leaf) {
+  auto right = std::make_unique<Leaf>();
+  right->is_leaf = true;
+  std::uint32_t half = leaf->n / 2;
+  std::copy(leaf->elems.begin() + half, leaf->elems.begin() + leaf->n, right->elems.begin());
+  right->n = leaf->n - half;
+  leaf->n = half;
+  right->next = leaf->next;
+  right->prev = leaf;
+  if (leaf->next) leaf->next->prev = right.get();
+  leaf->next = right.get();
+  if (last_ == leaf) last_ = right.get();
+  Leaf* raw = right.get();
+  std::vector<Base*> dirty{leaf, raw};
+  insert_child(leaf, std::move(right), dirty);
+  for (Base* d : dirty) recount_up(d);
+  if (indexed_) index_leaf(raw);
+  return raw;
+}
+
+SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
+  Leaf* leaf = at.leaf;
+  std::uint32_t slot = at.slot;
+  if (leaf->n == kLeafCap) {
+    Leaf* right = split_leaf(leaf);
+    if (slot > leaf->n) {
+      slot -= leaf->n;
+      leaf = right;
+    }
+  }
+  std::copy_backward(leaf->elems.begin() + slot, leaf->elems.begin() + leaf->n,
+                     leaf->elems.begin() + leaf->n + 1);
+  leaf->elems[slot] = e;
+  ++leaf->n;
+  add_counts(leaf, 1, e.visible() ? 1 : 0);
+  if (indexed_) index_.set(e.id(), leaf);
+  return {leaf, slot};
+}
+
+void SeqTree::push_back(Elem e) {
+  Leaf* leaf = last_;
+  insert({leaf, leaf->n}, e);
+}
+
+void SeqTree::set_bits(Cursor at, std::uint32_t bits) {
+  Elem& e = at.elem();
+  bool was = e.visible();
+  e.bits = bits;
+  bool now = e.visible();
+  if (was != now) add_counts(at.leaf, 0, now ? 1 : -1);
+}
+
+}  // namespace crdt::detail

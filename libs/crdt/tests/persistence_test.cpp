@@ -1,0 +1,208 @@
+// Saving, loading, incremental chunks, corrupt input, and changes that arrive early.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "byte_io.hpp"
+#include "chunk.hpp"
+#include "crdt/document.hpp"
+#include "doc_dump.hpp"
+
+namespace crdt {
+namespace {
+
+ActorId actor(std::uint8_t b) {
+  return *ActorId::from_bytes(std::vector<std::uint8_t>(16, b));
+}
+
+// A small document with every kind of object, a conflict and tombstones.
+Document sample() {
+  Document a(actor(1));
+  ObjId msgs = *a.put_object(ROOT, "messages", ObjType::List);
+  for (int i = 0; i < 40; ++i) {
+    ObjId m = *a.insert_object(msgs, a.length(msgs), ObjType::Map);
+    (void)a.put(m, "id", "m" + std::to_string(i));
+    ObjId t = *a.put_object(m, "text", ObjType::Text);
+    (void)a.splice_text(t, 0, 0, "message number " + std::to_string(i) + " ✓");
+    (void)a.splice_text(t, 3, 4, "");
+    (void)a.put(m, "ts", std::int64_t{1700000000} + i);
+    a.commit();
+  }
+  (void)a.remove(msgs, 5);
+  Document b = a.fork();
+  (void)b.set_actor(actor(2));
+  (void)a.put(ROOT, "title", "A");
+  (void)b.put(ROOT, "title", "B");
+  (void)a.merge(b);
+  return a;
+}
+
+TEST(PersistenceTest, SaveLoadRoundTripKeepsStateHeadsAndHistory) {
+  Document doc = sample();
+  Bytes saved = doc.save();
+  auto loaded = Document::load(saved);
+  ASSERT_TRUE(loaded) << loaded.error().message;
+  EXPECT_EQ(testing::dump(*loaded), testing::dump(doc));
+  EXPECT_EQ(loaded->get_heads(), doc.get_heads());
+  EXPECT_EQ(loaded->get_changes({}).size(), doc.get_changes({}).size());
+  EXPECT_EQ(loaded->get_all(ROOT, "title").size(), 2u);
+  EXPECT_NE(loaded->get_actor(), doc.get_actor());
+  // The loaded copy keeps working: it edits and merges back.
+  (void)loaded->put(ROOT, "after", true);
+  ASSERT_TRUE(doc.merge(*loaded));
+  EXPECT_EQ(testing::dump(*loaded), testing::dump(doc));
+}
+
+TEST(PersistenceTest, IncrementalChunksAppendToASave) {
+  Document doc = sample();
+  Bytes file = doc.save();
+  EXPECT_TRUE(doc.save_incremental().empty());
+  (void)doc.put(ROOT, "x", 1);
+  Bytes inc1 = doc.save_incremental();
+  (void)doc.put(ROOT, "y", 2);
+  doc.commit();
+  (void)doc.put(ROOT, "z", 3);
+  Bytes inc2 = doc.save_incremental();
+  EXPECT_FALSE(inc1.empty());
+  file.insert(file.end(), inc1.begin(), inc1.end());
+  file.insert(file.end(), inc2.begin(), inc2.end());
+  auto loaded = Document::load(file);
+  ASSERT_TRUE(loaded) << loaded.error().message;
+  EXPECT_EQ(testing::dump(*loaded), testing::dump(doc));
+  EXPECT_EQ(loaded->get_heads(), doc.get_heads());
+
+  // Appending to an open document works the same way.
+  Document other = sample();
+  ASSERT_TRUE(other.load_incremental(inc1));
+  EXPECT_TRUE(other.get(ROOT, "x"));
+}
+
+// Rewrites the heads of a document chunk (keeping its checksum valid).
+Bytes with_wrong_heads(const Document& source) {
+  Document doc = const_cast<Document&>(source).fork();
+  auto changes = doc.get_changes({});
+  Bytes inner;
+  detail::write_uleb(inner, 1);
+  ChangeHash wrong;
+  wrong.bytes.fill(0xab);
+  detail::write_bytes(inner, wrong.bytes);
+  detail::write_uleb(inner, changes.size());
+  for (const Change& c : changes) detail::write_prefixed(inner, c.bytes());
+  Bytes body;
+  detail::write_uleb(body, 0);
+  detail::write_bytes(body, inner);
+  return detail::write_chunk(detail::ChunkType::Document, body);
+}
+
+TEST(PersistenceTest, CorruptInputIsReportedNeverTrusted) {
+  Document doc = sample();
+  const Bytes good = doc.save();
+  (void)doc.put(ROOT, "later", 1);
+  const Bytes inc = doc.save_incremental();
+  Bytes two = good;
+  two.insert(two.end(), inc.begin(), inc.end());
+
+  struct Case {
+    std::string name;
+    Bytes bytes;
+    ErrorCode code;
+    std::size_t chunk;
+  };
+  std::vector<Case> cases;
+  auto flipped = [](Bytes b, std::size_t at) {
+    b[at] ^= 0x10;
+    return b;
+  };
+  cases.push_back({"bit flip in body", flipped(good, good.size() / 2), ErrorCode::BadChecksum, 0});
+  cases.push_back({"bit flip in checksum", flipped(good, 5), ErrorCode::BadChecksum, 0});
+  cases.push_back({"bit flip in magic", flipped(good, 0), ErrorCode::BadMagic, 0});
+  cases.push_back({"wrong version", flipped(good, 8), ErrorCode::UnsupportedVersion, 0});
+  cases.push_back({"truncated body", Bytes(good.begin(), good.end() - 1), ErrorCode::Truncated, 0});
+  cases.push_back(
+      {"truncated header", Bytes(good.begin(), good.begin() + 6), ErrorCode::Truncated, 0});
+  cases.push_back(
+      {"truncated final chunk", Bytes(two.begin(), two.end() - 3), ErrorCode::Truncated, 1});
+  cases.push_back(
+      {"flip in second chunk", flipped(two, two.size() - 2), ErrorCode::BadChecksum, 1});
+  cases.push_back({"garbage after",
+                   [&] {
+                     Bytes b = good;
+                     b.push_back(7);
+                     return b;
+                   }(),
+                   ErrorCode::BadMagic, 1});
+  cases.push_back({"heads do not match", with_wrong_heads(doc), ErrorCode::BadHash, 0});
+  for (const Case& c : cases) {
+    auto loaded = Document::load(c.bytes);
+    ASSERT_FALSE(loaded) << c.name;
+    EXPECT_EQ(loaded.error().code, c.code) << c.name << ": " << loaded.error().message;
+    EXPECT_EQ(loaded.error().chunk_index, c.chunk) << c.name;
+  }
+
+  // A torn append: the valid prefix before the failing chunk still loads.
+  Bytes torn(two.begin(), two.end() - 3);
+  auto failed = Document::load(torn);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().chunk_offset, good.size());
+  auto prefix = Document::load(std::span(torn).first(failed.error().chunk_offset));
+  ASSERT_TRUE(prefix);
+  EXPECT_FALSE(prefix->get(ROOT, "later"));
+}
+
+TEST(PersistenceTest, EveryTruncationAndSingleBitFlipOfAChangeFails) {
+  Document doc(actor(1));
+  ObjId t = *doc.put_object(ROOT, "t", ObjType::Text);
+  (void)doc.splice_text(t, 0, 0, "abc");
+  (void)doc.put(ROOT, "n", 3.5);
+  auto change = doc.get_changes({}).front();
+  Bytes bytes(change.bytes().begin(), change.bytes().end());
+  for (std::size_t n = 0; n < bytes.size(); ++n) {
+    EXPECT_FALSE(Change::from_bytes(std::span(bytes).first(n))) << n;
+  }
+  for (std::size_t i = 0; i < bytes.size() * 8; ++i) {
+    Bytes b = bytes;
+    b[i / 8] ^= static_cast<std::uint8_t>(1u << (i % 8));
+    EXPECT_FALSE(Change::from_bytes(b)) << i;
+  }
+}
+
+TEST(PersistenceTest, ChangesWaitForMissingDependencies) {
+  Document a(actor(1));
+  std::vector<Change> sent;
+  for (int i = 0; i < 5; ++i) {
+    (void)a.put(ROOT, "k" + std::to_string(i), i);
+    a.commit();
+  }
+  sent = a.get_changes({});
+  Document b(actor(2));
+  std::reverse(sent.begin(), sent.end());
+  // All but the first change: nothing can apply yet.
+  ASSERT_TRUE(b.apply_changes(std::span(sent).first(4)));
+  EXPECT_EQ(b.length(ROOT), 0u);
+  EXPECT_TRUE(b.get_heads().empty());
+  ASSERT_EQ(b.missing_deps().size(), 1u);
+  EXPECT_EQ(b.missing_deps()[0], sent.back().hash());
+  ASSERT_TRUE(b.apply_changes(std::span(sent).last(1)));
+  EXPECT_EQ(b.length(ROOT), 5u);
+  EXPECT_TRUE(b.missing_deps().empty());
+  EXPECT_EQ(b.get_heads(), a.get_heads());
+  // Duplicates are harmless.
+  ASSERT_TRUE(b.apply_changes(sent));
+  EXPECT_EQ(b.get_changes({}).size(), 5u);
+}
+
+TEST(PersistenceTest, AConflictingReuseOfASequenceNumberIsRejected) {
+  Document a(actor(1));
+  (void)a.put(ROOT, "x", 1);
+  a.commit();
+  Document twin(actor(1));  // same actor, different history
+  (void)twin.put(ROOT, "x", 2);
+  twin.commit();
+  Status s = a.apply_changes(twin.get_changes({}));
+  ASSERT_FALSE(s);
+  EXPECT_EQ(s.error().code, ErrorCode::InvalidChange);
+  EXPECT_EQ(std::get<std::int64_t>(a.get(ROOT, "x")->first.scalar()->content), 1);
+}
+
+}  // namespace
+}  // namespace crdt

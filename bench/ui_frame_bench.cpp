@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <vesk_ui/avatar.hpp>
+#include <vesk_ui/image.hpp>
 #include <vesk_ui/painter.hpp>
 #include <vesk_ui/scene.hpp>
 #include <vesk_ui/surface.hpp>
@@ -91,5 +92,25 @@ void BM_PaintFrameFreshText(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PaintFrameFreshText)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// A photo attachment as a camera makes it, drawn into its message card.
+void BM_PaintImageCoverPhoto(benchmark::State& state) {
+  const int w = 4000, h = 3000;
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);
+  for (std::size_t i = 0; i < rgba.size(); ++i)
+    rgba[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+  auto image = vesk_ui::Image::from_rgba(rgba, w, h, w * 4, true);
+  vesk_ui::Scene scene(1280, 800);
+  for (auto _ : state) {
+    vesk_ui::paint_image_cover(scene, vesk_ui::Affine::identity(), *image, {100, 100, 580, 460},
+                               12);
+    scene.flush();
+  }
+}
+BENCHMARK(BM_PaintImageCoverPhoto)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -52,7 +52,7 @@ std::shared_ptr<const Image> decode_image(std::span<const std::uint8_t> bytes, i
   gsize length = 0;
   const guint8* pixels = gdk_pixbuf_read_pixels(rgba.get());
   length = gdk_pixbuf_get_byte_length(rgba.get());
-  return Image::from_rgba({pixels, length}, w, h, stride);
+  return Image::from_rgba({pixels, length}, w, h, stride, true);
 }
 
 ImageStore::ImageStore(Resolver resolver)

@@ -51,6 +51,10 @@ double TextLayout::line_height() const {
   return lines_.empty() ? height_ : lines_.front().height;
 }
 
+int TextLayout::unknown_glyphs() const {
+  return pango_layout_get_unknown_glyphs_count(layout_.get());
+}
+
 Rect TextLayout::cursor_rect(std::size_t byte_index) const {
   int index = static_cast<int>(std::min(byte_index, text_.size()));
   PangoRectangle strong;
@@ -63,9 +67,9 @@ std::size_t TextLayout::index_at(double x, double y) const {
   int index = 0, trailing = 0;
   pango_layout_xy_to_index(layout_.get(), static_cast<int>(x * PANGO_SCALE),
                            static_cast<int>(y * PANGO_SCALE), &index, &trailing);
-  // `trailing` counts characters past `index`: step over them as whole characters.
+  // A click on the trailing half of a cluster means the caret stop after the whole cluster.
   std::size_t result = static_cast<std::size_t>(index);
-  for (int i = 0; i < trailing; ++i) result = next_cursor(result);
+  if (trailing > 0) result = next_cursor(result);
   return std::min(result, text_.size());
 }
 
@@ -80,15 +84,15 @@ std::size_t TextLayout::next_cursor(std::size_t byte_index) const {
   if (byte_index >= text_.size()) return text_.size();
   int n = 0;
   const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout_.get(), &n);
-  // Walk characters; attrs[i] describes the position before character i.
+  // attrs[i] describes the position before character i; walk characters from the start one.
   const char* start = text_.c_str();
-  const char* p = g_utf8_next_char(start + byte_index);
   const char* end = start + text_.size();
-  while (p < end) {
-    long chars = g_utf8_pointer_to_offset(start, p);
-    if (chars < n && attrs[chars].is_cursor_position) break;
+  const char* p = start + byte_index;
+  long chars = g_utf8_pointer_to_offset(start, p);
+  do {
     p = g_utf8_next_char(p);
-  }
+    ++chars;
+  } while (p < end && !(chars < n && attrs[chars].is_cursor_position));
   return static_cast<std::size_t>(std::min(p, end) - start);
 }
 
@@ -98,12 +102,12 @@ std::size_t TextLayout::prev_cursor(std::size_t byte_index) const {
   int n = 0;
   const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout_.get(), &n);
   const char* start = text_.c_str();
-  const char* p = g_utf8_find_prev_char(start, start + byte_index);
-  while (p && p > start) {
-    long chars = g_utf8_pointer_to_offset(start, p);
-    if (chars < n && attrs[chars].is_cursor_position) break;
+  const char* p = start + byte_index;
+  long chars = g_utf8_pointer_to_offset(start, p);
+  do {
     p = g_utf8_find_prev_char(start, p);
-  }
+    --chars;
+  } while (p && p > start && !(chars < n && attrs[chars].is_cursor_position));
   return p ? static_cast<std::size_t>(p - start) : 0;
 }
 

@@ -62,6 +62,17 @@ void add_color_attrs(PangoAttrList* list, Color c, bool background, std::size_t 
   }
 }
 
+// Sizes come from layout arithmetic; keep them where Pango and FreeType work.
+double sane_size(double size) {
+  constexpr double kLargest = 2048;
+  return std::isnan(size) ? 0.0 : std::clamp(size, 0.0, kLargest);
+}
+
+std::optional<double> sane_width(std::optional<double> width) {
+  if (!width || !(*width > 0)) return std::nullopt;
+  return std::min(*width, 1e6);
+}
+
 }  // namespace
 
 TextRenderer::TextRenderer(TextRendererOptions options)
@@ -83,7 +94,7 @@ TextRenderer::~TextRenderer() = default;
 PangoLayoutPtr TextRenderer::new_layout(double size, int weight, std::optional<double> wrap_width) {
   PangoLayoutPtr layout(pango_layout_new(context_.get()));
   PangoFontDescription* desc = pango_font_description_from_string(options_.families.c_str());
-  pango_font_description_set_absolute_size(desc, std::max(size, 0.0) * PANGO_SCALE);
+  pango_font_description_set_absolute_size(desc, size * PANGO_SCALE);
   pango_font_description_set_weight(desc, static_cast<PangoWeight>(pango_weight_for(weight)));
   pango_layout_set_font_description(layout.get(), desc);
   pango_font_description_free(desc);
@@ -117,6 +128,8 @@ void TextRenderer::remember(std::string key, std::shared_ptr<const TextLayout> l
 std::shared_ptr<const TextLayout> TextRenderer::shape(std::string_view text, double size,
                                                       int weight,
                                                       std::optional<double> wrap_width) {
+  size = sane_size(size);
+  wrap_width = sane_width(wrap_width);
   std::string key;
   key.reserve(text.size() + 24);
   key.push_back('p');

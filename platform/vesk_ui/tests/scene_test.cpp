@@ -128,6 +128,46 @@ TEST(Scene, ImagesCoverTheirRoundedRectangle) {
   expect_color(scene, 30, 108, kRed, "bottom edge is covered", 0.05f);
 }
 
+TEST(Image, SmallerCopiesAverageAndAreChosenByScale) {
+  // Columns alternate red and blue: every half-size pixel averages to purple.
+  const int w = 256, h = 128;
+  std::vector<std::uint8_t> rgba(w * h * 4);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = &rgba[(y * w + x) * 4];
+      p[0] = x % 2 ? 0 : 255;
+      p[2] = x % 2 ? 255 : 0;
+      p[3] = 255;
+    }
+  auto plain = Image::from_rgba(rgba, w, h, w * 4);
+  auto image = Image::from_rgba(rgba, w, h, w * 4, true);
+  EXPECT_EQ(plain->level_count(), 0);
+  ASSERT_EQ(image->level_count(), 2);  // 128 x 64 and 64 x 32
+  struct Case {
+    double scale;
+    int width;
+  };
+  for (Case c : std::vector<Case>{
+           {1.0, 256}, {2.0, 256}, {0.6, 256}, {0.5, 128}, {0.3, 128}, {0.25, 64}, {0.01, 64}}) {
+    EXPECT_EQ(image->level_for_scale(c.scale).width(), c.width) << c.scale;
+  }
+  const Image& half = image->level_for_scale(0.5);
+  EXPECT_EQ(half.height(), 64);
+  Scene scene(128, 64);
+  scene.draw_image(Affine::identity(), half, Affine::identity(), Path::rect({0, 0, 128, 64}));
+  Color c = scene.pixel(40, 20);
+  EXPECT_NEAR(c.r, 128 / 255.0f, 0.01f);
+  EXPECT_NEAR(c.b, 128 / 255.0f, 0.01f);
+  EXPECT_EQ(c.a, 1.0f);
+
+  // Drawn small, the picture is read from a smaller copy and keeps its colour.
+  Scene small(40, 20);
+  paint_image_cover(small, Affine::identity(), *image, {0, 0, 40, 20}, 0);
+  Color s = small.pixel(20, 10);
+  EXPECT_NEAR(s.r, 0.5f, 0.02f);
+  EXPECT_NEAR(s.b, 0.5f, 0.02f);
+}
+
 TEST(Scene, RendersShapesTextInThreeWeightsAndColourEmojiToPng) {
   Theme theme = Theme::dark();
   TextRenderer text;

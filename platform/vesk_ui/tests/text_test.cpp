@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,12 @@ TEST(TextRenderer, MeasuresGrowWithSizeAndWrappingAddsLines) {
   EXPECT_DOUBLE_EQ(small.height, small.line_height);
   EXPECT_DOUBLE_EQ(text.line_height(12), text.measure("Ag", 12).height);
   EXPECT_EQ(text.measure("", 12).width, 0);
+  // Nonsense sizes measure as nothing or as the largest size, never as garbage.
+  for (double bad : {0.0, -5.0, std::nan("")}) EXPECT_EQ(text.measure("Hello", bad).width, 0);
+  TextMetrics huge = text.measure("Hi", 1e9);
+  EXPECT_GT(huge.width, 100);
+  EXPECT_GT(huge.height, 100);
+  EXPECT_EQ(huge.width, text.measure("Hi", 2048).width);
 
   std::string para = "one two three four five six seven eight nine ten eleven twelve";
   auto one_line = text.shape(para, 15);
@@ -85,6 +92,11 @@ TEST(TextLayout, MapsBytesToPositionsAndBack) {
     EXPECT_EQ(layout->index_at(caret.x0 + 0.5, caret.y0 + caret.height() / 2), index);
   }
   EXPECT_DOUBLE_EQ(layout->cursor_rect(12).x0, layout->cursor_rect(500).x0);
+  // The trailing half of the flag puts the caret after the whole flag, not further.
+  Rect flag_start = layout->cursor_rect(3), flag_end = layout->cursor_rect(11);
+  double mid_y = flag_start.y0 + flag_start.height() / 2;
+  EXPECT_EQ(layout->index_at(flag_end.x0 - 1, mid_y), 11u);
+  EXPECT_EQ(layout->index_at(flag_start.x0 + 1, mid_y), 3u);
   EXPECT_EQ(layout->index_at(-50, 5), 0u);
   EXPECT_EQ(layout->index_at(1000, 5), s.size());
 
@@ -95,6 +107,22 @@ TEST(TextLayout, MapsBytesToPositionsAndBack) {
   EXPECT_GT(two_lines->lines()[1].top, two_lines->lines()[0].top);
   EXPECT_GT(two_lines->cursor_rect(8).y0, two_lines->cursor_rect(2).y0);
   EXPECT_EQ(two_lines->index_at(0, two_lines->lines()[1].top + 2), 6u);
+}
+
+TEST(TextRenderer, FallbackFontsCoverTheWindowsSignsAndEmoji) {
+  TextRenderer text;
+  const std::vector<std::string> samples = {
+      "✉ 🔊 🎤 🔇 🎧 🔕 🗑 ☰ ▸ ▾ ➤ 🙂 ☺ 📄 🖼 🎬 ▶ 🔒 👥 📹 ● ⤢ ✕ ← ↓ ＋ · — "
+      "…",
+      "😀 👍 🎉 ❤️ 🔥 👀 ✅ 🚀 👋🏽 👩‍💻",
+      "Grüße, café, naïve, Ελληνικά, Кириллица",
+  };
+  for (const std::string& s : samples) {
+    for (int weight : {0, 2, 3}) {
+      EXPECT_EQ(text.shape(s, 15, weight)->unknown_glyphs(), 0) << s << " weight " << weight;
+    }
+  }
+  EXPECT_GT(text.shape("\U000F0000", 15)->unknown_glyphs(), 0);  // private use: no font has it
 }
 
 TEST(TextRenderer, RichRunsCarryTheirColoursAndBackgrounds) {

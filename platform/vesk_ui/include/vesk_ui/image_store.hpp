@@ -22,7 +22,7 @@ namespace vesk_ui {
 // Decodes PNG, JPEG, GIF, WebP, BMP (whatever gdk-pixbuf has loaders for). Pictures larger
 // than `max_side` on their long side are scaled down while decoding, so a hostile header
 // cannot make us allocate gigabytes. None for bytes that are not a picture.
-std::shared_ptr<const Image> decode_image(std::span<const std::uint8_t> bytes, int max_side = 4096);
+std::shared_ptr<const Image> decode_image(std::span<const std::uint8_t> bytes, int max_side = 2048);
 
 // Images by address, loaded in the background: the first `get` of an address queues it, the
 // loader thread asks the resolver for the bytes and decodes them, and later `get`s return the

@@ -51,6 +51,9 @@ class TextLayout {
   std::size_t next_cursor(std::size_t byte_index) const;
   std::size_t prev_cursor(std::size_t byte_index) const;
 
+  // Characters no installed font could draw (shown as boxes).
+  int unknown_glyphs() const;
+
   PangoLayout* pango() const { return layout_.get(); }
   std::size_t approx_bytes() const { return text_.size() + 256; }
 

@@ -66,9 +66,14 @@ std::string EndpointId::to_hex() const {
 
 std::string transport_addr_text(const TransportAddr& addr) {
   auto ip = addr.address();
-  std::string port = std::to_string(addr.port());
-  if (ip.is_v4()) return ip.to_string() + ":" + port;
-  return "[" + ip.to_string() + "]:" + port;
+  // Built by appending: g++ 12 at -O3 warns falsely on chains of operator+ here.
+  std::string out;
+  if (ip.is_v6()) out.push_back('[');
+  out.append(ip.to_string());
+  if (ip.is_v6()) out.push_back(']');
+  out.push_back(':');
+  out.append(std::to_string(addr.port()));
+  return out;
 }
 
 Result<TransportAddr> parse_transport_addr(std::string_view text) {

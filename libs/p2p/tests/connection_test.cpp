@@ -71,9 +71,9 @@ struct Peers {
       : listen_rt(start_runtime()),
         dial_rt(start_runtime()),
         collector(std::make_shared<FrameCollector>()) {
-    auto listen_ep = bind_endpoint(*listen_rt, loopback_config(idle));
-    listen_addr = listen_ep.addr();
-    auto r = Router::builder(listen_ep).accept(test_alpn, collector).spawn();
+    listener.emplace(bind_endpoint(*listen_rt, loopback_config(idle)));
+    listen_addr = listener->addr();
+    auto r = Router::builder(*listener).accept(test_alpn, collector).spawn();
     EXPECT_TRUE(r.ok());
     router.emplace(std::move(r.value()));
     dialer.emplace(bind_endpoint(*dial_rt, loopback_config(idle)));
@@ -82,6 +82,7 @@ struct Peers {
   std::unique_ptr<Runtime> listen_rt;
   std::unique_ptr<Runtime> dial_rt;
   std::shared_ptr<FrameCollector> collector;
+  std::optional<Endpoint> listener;
   EndpointAddr listen_addr;
   std::optional<Router> router;
   std::optional<Endpoint> dialer;
@@ -237,15 +238,14 @@ TEST(Connection, KilledPeerEndsTheOtherSideWithinTheIdleTimeout) {
         3000ms));
 
     auto start = std::chrono::steady_clock::now();
+    // Dropping the runtime first is a kill: dropping the endpoint first would say goodbye.
     if (killed == Killed::reader) {
-      peers.router.reset();
       peers.listen_rt.reset();
       ASSERT_EQ(future.wait_for(5000ms), std::future_status::ready);
       auto r = future.get();
       ASSERT_FALSE(r.ok());
       EXPECT_EQ(r.error().kind, ErrorKind::timed_out) << r.error().display();
     } else {
-      peers.dialer.reset();
       peers.dial_rt.reset();
       ASSERT_TRUE(wait_until([&] { return peers.collector->done.load(); }, 5000ms));
       std::lock_guard lock(peers.collector->mutex);

@@ -154,6 +154,15 @@ TEST(Connection, DialFailsWhenTheKeyIsNotTheDialledId) {
   ASSERT_TRUE(ok.has_value());
   ASSERT_TRUE(ok->ok()) << ok->error().display();
   EXPECT_EQ((*ok)->remote_id(), peers.listen_addr.id);
+  // The acceptor hands the connection over once its side of the handshake is done, which may be
+  // a moment after the dialler's.
+  EXPECT_TRUE(wait_until(
+      [&] {
+        std::lock_guard lock(peers.collector->mutex);
+        return !peers.collector->remote_ids.empty();
+      },
+      2000ms));
+  std::this_thread::sleep_for(50ms);
   std::lock_guard lock(peers.collector->mutex);
   EXPECT_EQ(peers.collector->remote_ids.size(), 1u) << "only the honest dial reaches the handler";
 }

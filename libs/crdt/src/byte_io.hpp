@@ -17,6 +17,15 @@ inline void write_uleb(std::vector<std::uint8_t>& out, std::uint64_t v) {
   out.push_back(static_cast<std::uint8_t>(v));
 }
 
+inline std::size_t uleb_size(std::uint64_t v) {
+  std::size_t n = 1;
+  while (v >= 0x80) {
+    v >>= 7;
+    ++n;
+  }
+  return n;
+}
+
 inline void write_sleb(std::vector<std::uint8_t>& out, std::int64_t v) {
   while (true) {
     std::uint8_t byte = static_cast<std::uint8_t>(v & 0x7f);

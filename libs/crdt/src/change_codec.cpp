@@ -84,37 +84,23 @@ std::shared_ptr<ChangeData> ChangeBuilder::finish(std::span<const ActorId> doc_a
   cols[kPredActor] = pred_actor_.finish();
   cols[kPredCounter] = pred_counter_.finish();
 
+  std::vector<ActorId> actors;
+  for (std::uint32_t a : doc_of_local_) actors.push_back(doc_actors[a]);
+  std::array<std::span<const std::uint8_t>, kColumnCount> spans;
+  for (std::size_t i = 0; i < kColumnCount; ++i) spans[i] = cols[i];
   std::vector<std::uint8_t> body;
-  std::size_t total = 64;
-  for (auto& c : cols) total += c.size() + 10;
-  body.reserve(total);
-  write_uleb(body, deps.size());
-  for (const ChangeHash& d : deps) write_bytes(body, d.bytes);
-  write_prefixed(body, doc_actors[doc_of_local_[0]].bytes());
-  write_uleb(body, seq);
-  write_uleb(body, start_op);
-  write_sleb(body, time);
-  write_prefixed(body, message);
-  write_uleb(body, doc_of_local_.size() - 1);
-  for (std::size_t i = 1; i < doc_of_local_.size(); ++i) {
-    write_prefixed(body, doc_actors[doc_of_local_[i]].bytes());
-  }
-  write_uleb(body, op_count_);
-  for (auto& c : cols) write_prefixed(body, c);
-
+  write_change_body(body, ChangeHeader{deps, actors, seq, start_op, time, message, op_count_},
+                    spans);
   data->bytes = write_chunk(ChunkType::Change, body, &data->hash);
-  // The column offsets within the chunk: the body is its tail.
-  std::size_t body_start = data->bytes.size() - body.size();
-  std::size_t offset = body.size();
+  // The column offsets within the chunk: the body is its tail, the columns its end.
+  std::size_t offset = data->bytes.size();
   for (std::size_t i = kColumnCount; i-- > 0;) {
     offset -= cols[i].size();
-    data->columns[i] = {body_start + offset, cols[i].size()};
-    std::vector<std::uint8_t> len;
-    write_uleb(len, cols[i].size());
-    offset -= len.size();
+    data->columns[i] = {offset, cols[i].size()};
+    offset -= uleb_size(cols[i].size());
   }
+  data->actors = std::move(actors);
   data->deps = std::move(deps);
-  for (std::uint32_t a : doc_of_local_) data->actors.push_back(doc_actors[a]);
   data->seq = seq;
   data->start_op = start_op;
   data->op_count = op_count_;
@@ -123,9 +109,28 @@ std::shared_ptr<ChangeData> ChangeBuilder::finish(std::span<const ActorId> doc_a
   return data;
 }
 
+void write_change_body(std::vector<std::uint8_t>& body, const ChangeHeader& h,
+                       std::span<const std::span<const std::uint8_t>> columns) {
+  std::size_t total = 64 + h.deps.size() * 32 + h.message.size();
+  for (const auto& c : columns) total += c.size() + 4;
+  body.reserve(body.size() + total);
+  write_uleb(body, h.deps.size());
+  for (const ChangeHash& d : h.deps) write_bytes(body, d.bytes);
+  write_prefixed(body, h.actors[0].bytes());
+  write_uleb(body, h.seq);
+  write_uleb(body, h.start_op);
+  write_sleb(body, h.time);
+  write_prefixed(body, h.message);
+  write_uleb(body, h.actors.size() - 1);
+  for (std::size_t i = 1; i < h.actors.size(); ++i) write_prefixed(body, h.actors[i].bytes());
+  write_uleb(body, h.op_count);
+  for (const auto& c : columns) write_prefixed(body, c);
+}
+
 // ---- parsing
 
-Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> chunk) {
+Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> chunk,
+                                                 bool validate_ops) {
   auto view = read_chunk(chunk);
   if (!view) return view.error();
   if (view->type != ChunkType::Change) return malformed("not a change chunk");
@@ -170,12 +175,29 @@ Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> c
   }
   if (!r.uleb_at_most(data->op_count, kMaxOpsPerChange)) return malformed("bad op count");
   if (data->start_op > (std::uint64_t{1} << 62)) return malformed("op counter too large");
+  std::size_t header_end = static_cast<std::size_t>(r.position() - data->bytes.data());
+  std::array<std::span<const std::uint8_t>, kColumnCount> spans;
   for (std::size_t c = 0; c < kColumnCount; ++c) {
     std::span<const std::uint8_t> col;
     if (!r.prefixed(col)) return malformed("bad column");
+    spans[c] = col;
     data->columns[c] = {static_cast<std::size_t>(col.data() - data->bytes.data()), col.size()};
   }
   if (!r.at_end()) return malformed("trailing bytes after the columns");
+  // Canonical form only: the same fields must write the same bytes.
+  std::vector<std::uint8_t> again;
+  write_change_body(again,
+                    ChangeHeader{data->deps, data->actors, data->seq, data->start_op, data->time,
+                                 data->message, data->op_count},
+                    spans);
+  auto body = std::span(data->bytes).subspan(body_start);
+  if (again.size() != body.size() ||
+      !std::equal(again.begin(),
+                  again.begin() + static_cast<std::ptrdiff_t>(header_end - body_start),
+                  body.begin())) {
+    return malformed("change is not in canonical form");
+  }
+  if (!validate_ops) return data;
 
   ChangeOpReader ops(*data);
   DecodedOp op;

@@ -57,8 +57,26 @@ struct ChangeData {
   }
 };
 
-// Parses and fully validates a change chunk (every op decodes).
-Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> chunk);
+// The fields before the op columns.
+struct ChangeHeader {
+  std::span<const ChangeHash> deps;  // sorted
+  std::span<const ActorId> actors;   // author first
+  std::uint64_t seq = 0;
+  std::uint64_t start_op = 0;
+  std::int64_t time = 0;
+  std::string_view message;
+  std::uint64_t op_count = 0;
+};
+
+// Writes a change body. Every change is written this way, so one that parses can be
+// rebuilt byte for byte from its fields and columns.
+void write_change_body(std::vector<std::uint8_t>& body, const ChangeHeader& header,
+                       std::span<const std::span<const std::uint8_t>> columns);
+
+// Parses a change chunk; rejects encodings this writer would not produce. With
+// `validate_ops`, every op is decoded too.
+Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> chunk,
+                                                 bool validate_ops = true);
 
 // One op as read back; actor numbers are the change's own.
 struct DecodedOp {

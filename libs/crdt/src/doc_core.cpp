@@ -70,7 +70,6 @@ Document::Impl::Impl(ActorId actor) {
   auto root = std::make_unique<Object>();
   root->type = ObjType::Map;
   root->map = std::make_unique<detail::MapObject>();
-  object_index_[OpId{}] = root.get();
   objects_.push_back(std::move(root));
 }
 
@@ -105,8 +104,7 @@ Object* Document::Impl::find_object(const ObjId& id) const {
 
 Object* Document::Impl::object_at(OpId id) const {
   if (id.counter == 0) return objects_.front().get();
-  auto it = object_index_.find(id);
-  return it == object_index_.end() ? nullptr : it->second;
+  return object_index_.get(id, nullptr);
 }
 
 Object* Document::Impl::create_object(OpId id, ObjType type) {
@@ -119,7 +117,7 @@ Object* Document::Impl::create_object(OpId id, ObjType type) {
     obj->seq = std::make_unique<detail::SeqObject>();
   }
   Object* raw = obj.get();
-  object_index_.emplace(id, raw);
+  object_index_.set(id, raw);
   objects_.push_back(std::move(obj));
   return raw;
 }

@@ -9,8 +9,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "byte_io.hpp"
 #include "change_codec.hpp"
 #include "crdt/document.hpp"
+#include "id_index.hpp"
 #include "objects.hpp"
 #include "ops.hpp"
 
@@ -88,10 +90,21 @@ class Document::Impl {
   std::vector<std::uint8_t> save();
   std::vector<std::uint8_t> save_incremental();
   Status load_chunks(std::span<const std::uint8_t> bytes);
+  // The live state (objects and their values) without history; decode expects a document
+  // that has its history but no objects yet.
+  // Saved ids number actors by the actor table; decoding it maps those numbers to ours.
+  void encode_actors(std::vector<std::uint8_t>& out) const;
+  Result<std::vector<std::uint32_t>> decode_actors(detail::ByteReader& r);
+  void encode_objects(std::vector<std::uint8_t>& out) const;
+  Status decode_objects(detail::ByteReader& r, const std::vector<std::uint32_t>& actor_map);
+  // Shares the history and copies the state into `other`, a new empty document.
+  void copy_into(Impl& other) const;
 
  private:
   enum class Ready { Applied, Duplicate, Waiting };
-  Result<Ready> try_apply(const Change& change);
+  // With `apply_ops` false the change only joins the history (its effect comes from a
+  // saved state).
+  Result<Ready> try_apply(const Change& change, bool apply_ops = true);
   void drain_waiting(Status& status);
   Status check_sequence(const detail::ChangeData& data, std::uint32_t actor) const;
   void record(const Change& change, std::uint32_t actor);
@@ -101,13 +114,17 @@ class Document::Impl {
   void apply_seq_op(Object& obj, detail::DecodedOp& op);
   void apply_to_values(detail::Conflicts& values, detail::DecodedOp& op);
   Status load_document_chunk(std::span<const std::uint8_t> body);
+  void encode_history(std::vector<std::uint8_t>& out) const;
+  Result<std::vector<Change>> decode_history(detail::ByteReader& r,
+                                             const std::vector<std::uint32_t>& actor_map,
+                                             bool validate_ops);
 
   std::vector<ActorId> actors_;
   std::unordered_map<ActorId, std::uint32_t, detail::ActorIdHash> actor_index_;
   std::uint32_t self_ = 0;
 
   std::vector<std::unique_ptr<Object>> objects_;  // [0] is the root
-  std::unordered_map<OpId, Object*, detail::OpIdHash> object_index_;
+  detail::IdIndex<Object*> object_index_;         // the root is not in it
   std::uint64_t max_op_ = 0;
 
   std::vector<Change> history_;  // causal order

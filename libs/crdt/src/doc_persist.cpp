@@ -1,4 +1,11 @@
-// Saving and loading: a document chunk holding the whole history, then change chunks.
+// Saving and loading.
+//
+// A save is one document chunk; incremental saves append change chunks. The document
+// chunk's body is a flags word (bit 0: the rest is deflated, after its inflated size) and:
+//   actor table | heads (count, hashes) | history | state (see snapshot.cpp)
+// The history stores each change by its fields, actors as table numbers and dependencies
+// as distances back to earlier entries; loading rebuilds every change's canonical bytes
+// and hash from them, so the hashes are checked, not trusted.
 #include <algorithm>
 
 #include "byte_io.hpp"
@@ -20,15 +27,91 @@ Error at_chunk(Error e, std::size_t index, std::size_t offset) {
   return e;
 }
 
+Error malformed(std::string why) {
+  return Error{ErrorCode::Malformed, std::move(why)};
+}
+
 }  // namespace
+
+void Document::Impl::encode_history(std::vector<std::uint8_t>& out) const {
+  detail::write_uleb(out, history_.size());
+  for (std::size_t i = 0; i < history_.size(); ++i) {
+    const auto& c = history_[i].data();
+    for (const ActorId& a : c.actors) detail::write_uleb(out, *find_actor(a) + 1);
+    detail::write_uleb(out, 0);  // ends the change's actor list (table numbers are +1)
+    detail::write_uleb(out, c.seq);
+    detail::write_uleb(out, c.start_op);
+    detail::write_sleb(out, c.time);
+    detail::write_prefixed(out, c.message);
+    const auto& deps = history_deps_[i];
+    detail::write_uleb(out, deps.size());
+    // Stored in the change's own (hash) order.
+    for (const ChangeHash& d : c.deps) detail::write_uleb(out, i - by_hash_.at(d));
+    detail::write_uleb(out, c.op_count);
+    for (std::size_t col = 0; col < detail::kColumnCount; ++col) {
+      detail::write_prefixed(out, c.column(col));
+    }
+  }
+}
+
+Result<std::vector<Change>> Document::Impl::decode_history(
+    detail::ByteReader& r, const std::vector<std::uint32_t>& actor_map, bool validate_ops) {
+  std::uint64_t n;
+  if (!r.uleb_at_most(n, r.remaining() / 16)) return malformed("bad change count");
+  std::vector<Change> changes;
+  changes.reserve(static_cast<std::size_t>(n));
+  std::vector<ActorId> actors;
+  std::vector<ChangeHash> deps;
+  std::string_view message;
+  std::array<std::span<const std::uint8_t>, detail::kColumnCount> columns;
+  std::vector<std::uint8_t> body;
+  for (std::uint64_t i = 0; i < n; ++i) {
+    detail::ChangeHeader h;
+    actors.clear();
+    for (std::uint64_t a; r.uleb(a) && a != 0;) {
+      if (a > actor_map.size() || actors.size() > r.remaining()) return malformed("bad actor");
+      actors.push_back(actors_[actor_map[a - 1]]);
+    }
+    std::uint64_t ndeps;
+    if (!r.ok() || actors.empty() || !r.uleb(h.seq) || !r.uleb(h.start_op) || !r.sleb(h.time) ||
+        !r.prefixed(message) || !r.uleb_at_most(ndeps, i)) {
+      return malformed("bad change " + std::to_string(i));
+    }
+    deps.clear();
+    for (std::uint64_t d = 0; d < ndeps; ++d) {
+      std::uint64_t back;
+      if (!r.uleb(back) || back == 0 || back > i) return malformed("bad dependency");
+      deps.push_back(changes[static_cast<std::size_t>(i - back)].hash());
+    }
+    if (!r.uleb_at_most(h.op_count, detail::kMaxOpsPerChange)) return malformed("bad op count");
+    for (auto& col : columns) {
+      if (!r.prefixed(col)) return malformed("bad column");
+    }
+    h.deps = deps;
+    h.actors = actors;
+    h.message = message;
+    body.clear();
+    detail::write_change_body(body, h, columns);
+    auto data =
+        detail::parse_change(detail::write_chunk(detail::ChunkType::Change, body), validate_ops);
+    if (!data) {
+      Error e = data.error();
+      e.message = "change " + std::to_string(i) + ": " + e.message;
+      return e;
+    }
+    changes.emplace_back(std::move(*data));
+  }
+  return changes;
+}
 
 std::vector<std::uint8_t> Document::Impl::save() {
   std::vector<std::uint8_t> inner;
+  encode_actors(inner);
   auto head_hashes = heads();
   detail::write_uleb(inner, head_hashes.size());
   for (const ChangeHash& h : head_hashes) detail::write_bytes(inner, h.bytes);
-  detail::write_uleb(inner, history_.size());
-  for (const Change& c : history_) detail::write_prefixed(inner, c.bytes());
+  encode_history(inner);
+  encode_objects(inner);
 
   std::vector<std::uint8_t> body;
   if (inner.size() >= kDeflateThreshold) {
@@ -53,7 +136,6 @@ std::vector<std::uint8_t> Document::Impl::save_incremental() {
 }
 
 Status Document::Impl::load_document_chunk(std::span<const std::uint8_t> body) {
-  auto malformed = [](std::string why) { return Error{ErrorCode::Malformed, std::move(why)}; };
   detail::ByteReader r(body);
   std::uint64_t flags;
   if (!r.uleb(flags) || (flags & ~kDeflated)) return malformed("bad document flags");
@@ -71,7 +153,12 @@ Status Document::Impl::load_document_chunk(std::span<const std::uint8_t> body) {
     r.take(r.remaining(), inner);
   }
 
+  // Into an empty document the saved state is taken as it is; otherwise the changes are
+  // applied like any others.
+  const bool fresh = history_.empty() && objects_.size() == 1 && root().map->entries().empty();
   detail::ByteReader in(inner);
+  auto actor_map = decode_actors(in);
+  if (!actor_map) return actor_map.error();
   std::uint64_t n;
   if (!in.uleb_at_most(n, in.remaining() / 32)) return malformed("bad heads");
   std::vector<ChangeHash> saved_heads(static_cast<std::size_t>(n));
@@ -80,33 +167,34 @@ Status Document::Impl::load_document_chunk(std::span<const std::uint8_t> body) {
     if (!in.take(32, raw)) return malformed("bad heads");
     std::copy(raw.begin(), raw.end(), h.bytes.begin());
   }
-  if (!in.uleb_at_most(n, in.remaining())) return malformed("bad change count");
-  std::vector<Change> changes;
-  changes.reserve(static_cast<std::size_t>(n));
-  for (std::uint64_t i = 0; i < n; ++i) {
-    std::span<const std::uint8_t> raw;
-    if (!in.prefixed(raw)) return malformed("bad change entry");
-    auto data = detail::parse_change(raw);
-    if (!data) {
-      Error e = data.error();
-      e.message = "change " + std::to_string(i) + ": " + e.message;
-      if (e.code == ErrorCode::Truncated || e.code == ErrorCode::BadMagic) {
-        e.code = ErrorCode::Malformed;
-      }
-      return e;
-    }
-    if ((*data)->bytes.size() != raw.size()) return malformed("change entry has trailing bytes");
-    changes.emplace_back(std::move(*data));
+  auto changes = decode_history(in, *actor_map, !fresh);
+  if (!changes) return changes.error();
+  for (const Change& c : *changes) {
+    auto applied = try_apply(c, !fresh);
+    if (!applied) return applied.error();
+    if (*applied == Ready::Waiting) return malformed("a saved change's dependencies are missing");
   }
-  if (!in.at_end()) return malformed("trailing bytes in document");
-  for (const Change& c : changes) {
-    auto r2 = try_apply(c);
-    if (!r2) return r2.error();
-    if (*r2 == Ready::Waiting) return malformed("a saved change's dependencies are missing");
+  if (fresh) {
+    Status s = decode_objects(in, *actor_map);
+    if (!s) return s;
+    if (!in.at_end()) return malformed("trailing bytes in document");
   }
-  auto now = heads();
+
+  // The saved heads must be exactly what the saved changes lead to.
   std::sort(saved_heads.begin(), saved_heads.end());
-  if (now != saved_heads) return Error{ErrorCode::BadHash, "saved heads do not match the changes"};
+  std::unordered_map<ChangeHash, bool, detail::ChangeHashHash> is_dep;
+  for (const Change& c : *changes) is_dep.emplace(c.hash(), false);
+  for (const Change& c : *changes) {
+    for (const ChangeHash& d : c.deps()) {
+      if (auto it = is_dep.find(d); it != is_dep.end()) it->second = true;
+    }
+  }
+  std::vector<ChangeHash> tips;
+  for (const auto& [hash, dep] : is_dep) {
+    if (!dep) tips.push_back(hash);
+  }
+  std::sort(tips.begin(), tips.end());
+  if (tips != saved_heads) return Error{ErrorCode::BadHash, "saved heads do not match the changes"};
   return {};
 }
 

@@ -96,7 +96,7 @@ Status Document::Impl::check_sequence(const detail::ChangeData& data, std::uint3
   return {};
 }
 
-Result<Document::Impl::Ready> Document::Impl::try_apply(const Change& change) {
+Result<Document::Impl::Ready> Document::Impl::try_apply(const Change& change, bool apply) {
   if (by_hash_.count(change.hash())) return Ready::Duplicate;
   for (const ChangeHash& d : change.deps()) {
     if (!by_hash_.count(d)) return Ready::Waiting;
@@ -106,7 +106,11 @@ Result<Document::Impl::Ready> Document::Impl::try_apply(const Change& change) {
   std::uint32_t actor = known ? *known : intern_actor(data.actors[0]);
   Status seq_ok = check_sequence(data, actor);
   if (!seq_ok) return seq_ok.error();
-  apply_ops(data);
+  if (apply) {
+    apply_ops(data);
+  } else if (data.op_count > 0) {
+    max_op_ = std::max(max_op_, data.start_op + data.op_count - 1);
+  }
   record(change, actor);
   return Ready::Applied;
 }

@@ -415,8 +415,7 @@ Status Document::merge(Document& other) {
 Document Document::fork() {
   impl_->commit({}, std::nullopt);
   Document copy;
-  auto all = impl_->changes_since({});
-  copy.impl_->apply_changes(all);
+  impl_->copy_into(*copy.impl_);
   return copy;
 }
 
@@ -439,6 +438,13 @@ Result<Document> Document::load(std::span<const std::uint8_t> bytes) {
 
 Status Document::load_incremental(std::span<const std::uint8_t> bytes) {
   impl_->commit({}, std::nullopt);
+  if (impl_->history().empty() && impl_->root().map->entries().empty()) {
+    // Nothing to lose: load aside and take the result only when it is whole.
+    auto fresh = std::make_unique<Impl>(get_actor());
+    Status s = fresh->load_chunks(bytes);
+    if (s) impl_ = std::move(fresh);
+    return s;
+  }
   return impl_->load_chunks(bytes);
 }
 

@@ -166,7 +166,8 @@ SeqTree::Leaf* SeqTree::split_leaf(Leaf* leaf) {
   auto right = std::make_unique<Leaf>();
   right->is_leaf = true;
   std::uint32_t half = leaf->n / 2;
-  std::copy(leaf->elems.begin() + half, leaf->elems.begin() + leaf->n, right->elems.begin());
+  right->reserve(leaf->n - half);
+  std::copy(leaf->elems.get() + half, leaf->elems.get() + leaf->n, right->elems.get());
   right->n = leaf->n - half;
   leaf->n = half;
   right->next = leaf->next;
@@ -192,8 +193,9 @@ SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
       leaf = right;
     }
   }
-  std::copy_backward(leaf->elems.begin() + slot, leaf->elems.begin() + leaf->n,
-                     leaf->elems.begin() + leaf->n + 1);
+  leaf->reserve(leaf->n + 1);
+  std::copy_backward(leaf->elems.get() + slot, leaf->elems.get() + leaf->n,
+                     leaf->elems.get() + leaf->n + 1);
   leaf->elems[slot] = e;
   ++leaf->n;
   add_counts(leaf, 1, e.visible() ? 1 : 0);
@@ -204,6 +206,58 @@ SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
 void SeqTree::push_back(Elem e) {
   Leaf* leaf = last_;
   insert({leaf, leaf->n}, e);
+}
+
+void SeqTree::assign(std::span<const Elem> elems) {
+  constexpr std::uint32_t leaf_fill = kLeafCap * 3 / 4;
+  constexpr std::uint32_t node_fill = kNodeCap * 3 / 4;
+  *this = SeqTree();
+  if (elems.empty()) return;
+  index_.clear();
+  indexed_ = false;
+  struct Built {
+    std::unique_ptr<Base> node;
+    std::uint32_t total, visible;
+  };
+  std::vector<Built> level;
+  Leaf* prev = nullptr;
+  for (std::size_t at = 0; at < elems.size(); at += leaf_fill) {
+    auto leaf = std::make_unique<Leaf>();
+    leaf->is_leaf = true;
+    auto count = static_cast<std::uint32_t>(std::min<std::size_t>(leaf_fill, elems.size() - at));
+    leaf->reserve(count);
+    leaf->n = count;
+    std::copy_n(elems.begin() + static_cast<std::ptrdiff_t>(at), count, leaf->elems.get());
+    leaf->prev = prev;
+    if (prev) prev->next = leaf.get();
+    prev = leaf.get();
+    std::uint32_t vis = visible_in(*leaf, 0, leaf->n);
+    visible_ += vis;
+    level.push_back({std::move(leaf), prev->n, vis});
+  }
+  total_ = elems.size();
+  first_ = static_cast<Leaf*>(level.front().node.get());
+  last_ = prev;
+  while (level.size() > 1) {
+    std::vector<Built> up;
+    for (std::size_t at = 0; at < level.size(); at += node_fill) {
+      auto node = std::make_unique<Node>();
+      std::uint32_t t = 0, v = 0;
+      std::size_t end = std::min(level.size(), at + node_fill);
+      for (std::size_t i = at; i < end; ++i) {
+        std::uint32_t k = node->n++;
+        node->total[k] = level[i].total;
+        node->visible[k] = level[i].visible;
+        t += level[i].total;
+        v += level[i].visible;
+        level[i].node->parent = node.get();
+        node->child[k] = std::move(level[i].node);
+      }
+      up.push_back({std::move(node), t, v});
+    }
+    level = std::move(up);
+  }
+  root_ = std::move(level.front().node);
 }
 
 void SeqTree::set_bits(Cursor at, std::uint32_t bits) {

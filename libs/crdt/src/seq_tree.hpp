@@ -3,9 +3,11 @@
 // number of tombstones. An id index (built on first use) finds elements by op id.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "id_index.hpp"
@@ -41,9 +43,20 @@ class SeqTree {
   };
   struct Leaf : Base {
     std::uint32_t n = 0;
+    std::uint32_t cap = 0;
     Leaf* next = nullptr;
     Leaf* prev = nullptr;
-    std::array<Elem, kLeafCap> elems;
+    // Grows on demand: most lists and texts in a document are short.
+    std::unique_ptr<Elem[]> elems;
+
+    void reserve(std::uint32_t want) {
+      if (want <= cap) return;
+      std::uint32_t grown = std::max<std::uint32_t>({want, 4, std::min(kLeafCap, cap * 2)});
+      auto fresh = std::make_unique<Elem[]>(grown);
+      std::copy_n(elems.get(), n, fresh.get());
+      elems = std::move(fresh);
+      cap = grown;
+    }
   };
   struct Node : Base {
     std::uint32_t n = 0;
@@ -78,8 +91,10 @@ class SeqTree {
 
   // Inserts before `at`; returns the element's position.
   Cursor insert(Cursor at, Elem e);
-  // Appends after the last element (bulk building).
+  // Appends after the last element.
   void push_back(Elem e);
+  // Replaces the whole content with `elems` (in order), packing nodes with room to grow.
+  void assign(std::span<const Elem> elems);
   // Changes an element's bits, keeping the counts right.
   void set_bits(Cursor at, std::uint32_t bits);
 

@@ -6,6 +6,7 @@
 #include "byte_io.hpp"
 #include "chunk.hpp"
 #include "crdt/document.hpp"
+#include "digest.hpp"
 #include "doc_dump.hpp"
 
 namespace crdt {
@@ -75,28 +76,52 @@ TEST(PersistenceTest, IncrementalChunksAppendToASave) {
   Document other = sample();
   ASSERT_TRUE(other.load_incremental(inc1));
   EXPECT_TRUE(other.get(ROOT, "x"));
+
+  // A whole save loaded into a document with its own edits merges like the changes would.
+  Document mine(actor(7));
+  (void)mine.put(ROOT, "mine", true);
+  Document expected = mine.fork();
+  ASSERT_TRUE(expected.merge(doc));
+  ASSERT_TRUE(mine.load_incremental(doc.save()));
+  EXPECT_EQ(testing::dump(mine), testing::dump(expected));
+  EXPECT_EQ(mine.get_heads(), expected.get_heads());
 }
 
-// Rewrites the heads of a document chunk (keeping its checksum valid).
-Bytes with_wrong_heads(const Document& source) {
-  Document doc = const_cast<Document&>(source).fork();
-  auto changes = doc.get_changes({});
-  Bytes inner;
-  detail::write_uleb(inner, 1);
-  ChangeHash wrong;
-  wrong.bytes.fill(0xab);
-  detail::write_bytes(inner, wrong.bytes);
-  detail::write_uleb(inner, changes.size());
-  for (const Change& c : changes) detail::write_prefixed(inner, c.bytes());
+// A save whose recorded heads were replaced (its checksum made valid again).
+Bytes with_wrong_heads(Document& doc) {
+  Bytes saved = doc.save();
+  auto chunk = detail::read_chunk(saved);
+  EXPECT_TRUE(chunk);
+  detail::ByteReader r(chunk->body);
+  std::uint64_t flags = 0, size = 0;
+  EXPECT_TRUE(r.uleb(flags) && flags == 1 && r.uleb(size));
+  std::span<const std::uint8_t> packed;
+  r.take(r.remaining(), packed);
+  auto inner = detail::inflate_bytes(packed, static_cast<std::size_t>(size));
+  EXPECT_TRUE(inner);
+  // Skip the actor table; then one head, its 32 bytes.
+  detail::ByteReader in(*inner);
+  std::uint64_t actors = 0, heads = 0;
+  EXPECT_TRUE(in.uleb(actors));
+  for (std::uint64_t i = 0; i < actors; ++i) {
+    std::span<const std::uint8_t> actor;
+    EXPECT_TRUE(in.prefixed(actor));
+  }
+  auto at = static_cast<std::size_t>(in.position() - inner->data());
+  EXPECT_TRUE(in.uleb(heads) && heads == 1);
+  std::fill(inner->begin() + at + 1, inner->begin() + at + 33, 0xab);
   Bytes body;
   detail::write_uleb(body, 0);
-  detail::write_bytes(body, inner);
+  detail::write_bytes(body, *inner);
   return detail::write_chunk(detail::ChunkType::Document, body);
 }
 
 TEST(PersistenceTest, CorruptInputIsReportedNeverTrusted) {
   Document doc = sample();
+  doc.commit();
+  (void)doc.put(ROOT, "single head", 1);
   const Bytes good = doc.save();
+  const Bytes wrong_heads = with_wrong_heads(doc);
   (void)doc.put(ROOT, "later", 1);
   const Bytes inc = doc.save_incremental();
   Bytes two = good;
@@ -131,7 +156,7 @@ TEST(PersistenceTest, CorruptInputIsReportedNeverTrusted) {
                      return b;
                    }(),
                    ErrorCode::BadMagic, 1});
-  cases.push_back({"heads do not match", with_wrong_heads(doc), ErrorCode::BadHash, 0});
+  cases.push_back({"heads do not match", wrong_heads, ErrorCode::BadHash, 0});
   for (const Case& c : cases) {
     auto loaded = Document::load(c.bytes);
     ASSERT_FALSE(loaded) << c.name;

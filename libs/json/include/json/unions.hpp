@@ -22,9 +22,9 @@ namespace detail {
 template <class Tuple, class F, std::size_t... I>
 bool visit_index(const Tuple& tuple, std::size_t index, F&& f, std::index_sequence<I...>) {
   bool ok = false;
-  ((index == I ? (ok = f(std::get<I>(tuple), std::integral_constant<std::size_t, I>{}), true)
-               : false) ||
-   ...);
+  (void)((index == I ? (ok = f(std::get<I>(tuple), std::integral_constant<std::size_t, I>{}), true)
+                     : false) ||
+         ...);
   return ok;
 }
 

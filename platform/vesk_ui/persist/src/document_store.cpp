@@ -148,7 +148,8 @@ DocumentStore open_migrating(crdt::ActorId actor, PersistOptions options,
                      "Cannot open " + path.string() + ": " + errno_text(errno) + ".");
     }
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-      return unsaved(actor, options, path.string() + " is in use by another process.");
+      return unsaved(actor, options,
+                     path.string() + " is open in another store (another window or process).");
     }
     if (same_file(fd.get(), path)) break;
   }

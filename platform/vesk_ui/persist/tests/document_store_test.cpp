@@ -229,7 +229,7 @@ TEST(DocumentStore, KeepsTheDocumentInMemoryWhenTheFileCannotBeUsed) {
   const Case cases[] = {
       {"the path is a directory", dir.path() / "a-directory", "a-directory"},
       {"the folder cannot be made", dir.path() / "a-file" / "doc", "a-file"},
-      {"another store has it open", path, "in use"},
+      {"another store has it open", path, "open in another store"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

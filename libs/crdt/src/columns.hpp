@@ -80,6 +80,16 @@ class RleEncoder {
     return std::move(out_);
   }
 
+  // Appends the column to `dst`, prefixed by its length, and starts over (keeping capacity).
+  void finish_prefixed(std::vector<std::uint8_t>& dst) {
+    flush_run();
+    flush_literals();
+    write_prefixed(dst, out_);
+    out_.clear();
+    has_ = false;
+    count_ = 0;
+  }
+
  private:
   void flush_run() {
     if (count_ == 0) return;
@@ -189,6 +199,10 @@ class DeltaEncoder {
   }
   void append_null() { rle_.append_null(); }
   std::vector<std::uint8_t> finish() { return rle_.finish(); }
+  void finish_prefixed(std::vector<std::uint8_t>& dst) {
+    rle_.finish_prefixed(dst);
+    last_ = 0;
+  }
 
  private:
   RleEncoder<SlebCodec> rle_;
@@ -240,6 +254,13 @@ class BoolEncoder {
     if (count_ > 0) write_uleb(out_, count_);
     count_ = 0;
     return std::move(out_);
+  }
+  void finish_prefixed(std::vector<std::uint8_t>& dst) {
+    if (count_ > 0) write_uleb(out_, count_);
+    write_prefixed(dst, out_);
+    out_.clear();
+    current_ = false;
+    count_ = 0;
   }
 
  private:

@@ -14,7 +14,7 @@ ChangeHash sha256(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> deflate_bytes(std::span<const std::uint8_t> bytes) {
   uLongf size = compressBound(static_cast<uLong>(bytes.size()));
   std::vector<std::uint8_t> out(size);
-  if (compress2(out.data(), &size, bytes.data(), static_cast<uLong>(bytes.size()), 6) != Z_OK) {
+  if (compress2(out.data(), &size, bytes.data(), static_cast<uLong>(bytes.size()), 1) != Z_OK) {
     return {};
   }
   out.resize(size);

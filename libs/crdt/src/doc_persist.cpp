@@ -35,18 +35,25 @@ Error malformed(std::string why) {
 
 void Document::Impl::encode_history(std::vector<std::uint8_t>& out) const {
   detail::write_uleb(out, history_.size());
+  std::vector<std::uint32_t> author(history_.size());
+  for (std::uint32_t a = 0; a < by_actor_.size(); ++a) {
+    for (std::uint32_t i : by_actor_[a]) author[i] = a;
+  }
   for (std::size_t i = 0; i < history_.size(); ++i) {
     const auto& c = history_[i].data();
-    for (const ActorId& a : c.actors) detail::write_uleb(out, *find_actor(a) + 1);
+    detail::write_uleb(out, author[i] + 1);
+    for (std::size_t k = 1; k < c.actors.size(); ++k) {
+      detail::write_uleb(out, *find_actor(c.actors[k]) + 1);
+    }
     detail::write_uleb(out, 0);  // ends the change's actor list (table numbers are +1)
     detail::write_uleb(out, c.seq);
     detail::write_uleb(out, c.start_op);
     detail::write_sleb(out, c.time);
     detail::write_prefixed(out, c.message);
+    // In the change's own (hash) order, as the history keeps them.
     const auto& deps = history_deps_[i];
     detail::write_uleb(out, deps.size());
-    // Stored in the change's own (hash) order.
-    for (const ChangeHash& d : c.deps) detail::write_uleb(out, i - by_hash_.at(d));
+    for (std::uint32_t d : deps) detail::write_uleb(out, i - d);
     detail::write_uleb(out, c.op_count);
     for (std::size_t col = 0; col < detail::kColumnCount; ++col) {
       detail::write_prefixed(out, c.column(col));

@@ -1,13 +1,17 @@
 // The document state as saved beside the history, so that loading rebuilds objects and
 // sequences directly instead of replaying every op.
 //
-//   [actors (count, prefixed bytes), kept apart] max op | objects other than the root (count; type,
-//   actor, counter each) | the root's content, then each object's content in that order.
-//   map content: entry count; key, values each.
-//   sequence content: element count; columns actor (RLE), counter (delta), visible, complex
-//   (booleans), characters of the plain visible elements (UTF-8); values of each complex one.
-//   values: count; actor, counter, kind (0 scalar, 1 + ObjType) and for a scalar its
-//   metadata word and raw bytes.
+//   [the actor table, written apart] max op | map keys (count, prefixed strings) | objects
+//   other than the root (count; type, id each) | the root's content, then each object's
+//   content in that order.
+//   id: actor number, then the counter as a signed difference from the previous id's (the
+//   object table and the contents are two separate chains).
+//   map content: entry count; key number and values each.
+//   sequence content: element count; when not zero, columns actor (RLE), counter (delta),
+//   visible, complex (booleans), characters of the plain visible elements (UTF-8), then
+//   the values of each complex element.
+//   values: count; id, kind (0 scalar, 1 + ObjType) and for a scalar its metadata word and
+//   raw bytes.
 #include "byte_io.hpp"
 #include "columns.hpp"
 #include "doc_impl.hpp"
@@ -21,22 +25,36 @@ using detail::OpId;
 
 namespace {
 
-void write_values(std::vector<std::uint8_t>& out, const detail::Conflicts& values,
-                  std::vector<std::uint8_t>& scratch) {
-  detail::write_uleb(out, values.size());
-  for (const auto& v : values) {
-    detail::write_uleb(out, v.id.actor);
-    detail::write_uleb(out, v.id.counter);
-    if (auto* t = std::get_if<ObjType>(&v.value)) {
-      out.push_back(static_cast<std::uint8_t>(1 + static_cast<int>(*t)));
-    } else {
-      out.push_back(0);
-      scratch.clear();
-      detail::write_uleb(out, detail::encode_value(std::get<ScalarValue>(v.value), scratch));
-      detail::write_bytes(out, scratch);
+class StateWriter {
+ public:
+  explicit StateWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+
+  void id(OpId id) {
+    detail::write_uleb(out_, id.actor);
+    detail::write_sleb(out_, static_cast<std::int64_t>(id.counter - last_counter_));
+    last_counter_ = id.counter;
+  }
+
+  void values(const detail::Conflicts& values) {
+    detail::write_uleb(out_, values.size());
+    for (const auto& v : values) {
+      id(v.id);
+      if (auto* t = std::get_if<ObjType>(&v.value)) {
+        out_.push_back(static_cast<std::uint8_t>(1 + static_cast<int>(*t)));
+      } else {
+        out_.push_back(0);
+        scratch_.clear();
+        detail::write_uleb(out_, detail::encode_value(std::get<ScalarValue>(v.value), scratch_));
+        detail::write_bytes(out_, scratch_);
+      }
     }
   }
-}
+
+ private:
+  std::vector<std::uint8_t>& out_;
+  std::vector<std::uint8_t> scratch_;
+  std::uint64_t last_counter_ = 0;
+};
 
 }  // namespace
 
@@ -60,33 +78,37 @@ Result<std::vector<std::uint32_t>> Document::Impl::decode_actors(ByteReader& r) 
 }
 
 void Document::Impl::encode_objects(std::vector<std::uint8_t>& out) const {
-  std::vector<std::uint8_t> scratch;
   detail::write_uleb(out, max_op_);
-  detail::write_uleb(out, objects_.size() - 1);
-  for (std::size_t i = 1; i < objects_.size(); ++i) {
-    out.push_back(static_cast<std::uint8_t>(objects_[i]->type));
-    detail::write_uleb(out, objects_[i]->id.actor);
-    detail::write_uleb(out, objects_[i]->id.counter);
-  }
+  // One pass over the objects (they are scattered in memory): contents go to their own
+  // buffer while the keys, which repeat across maps (every message has an "id"), are
+  // numbered; the key table is written before them.
+  std::vector<std::uint8_t> content;
+  content.reserve(objects_.size() * 24);
+  std::unordered_map<std::string_view, std::uint32_t> key_numbers;
+  std::vector<std::string_view> keys;
+  StateWriter w(content);
+  detail::RleEncoder<detail::UlebCodec> actor_col;
+  detail::DeltaEncoder counter_col;
+  detail::BoolEncoder visible_col, complex_col;
+  std::string chars;
+  std::vector<const detail::Conflicts*> complex;
   for (const auto& obj : objects_) {
     if (obj->type == ObjType::Map) {
-      const auto& entries = obj->map->entries();
-      std::size_t live = 0;
-      for (const auto& e : entries) live += !e.values.empty();
-      detail::write_uleb(out, live);
-      for (const auto& e : entries) {
+      detail::write_uleb(content, obj->map->size());
+      for (const auto& e : obj->map->entries()) {
         if (e.values.empty()) continue;
-        detail::write_prefixed(out, e.key);
-        write_values(out, e.values, scratch);
+        auto [it, added] = key_numbers.emplace(e.key, static_cast<std::uint32_t>(keys.size()));
+        if (added) keys.push_back(e.key);
+        detail::write_uleb(content, it->second);
+        w.values(e.values);
       }
       continue;
     }
     const auto& seq = *obj->seq;
-    detail::RleEncoder<detail::UlebCodec> actor_col;
-    detail::DeltaEncoder counter_col;
-    detail::BoolEncoder visible_col, complex_col;
-    std::string chars;
-    std::vector<const detail::Conflicts*> complex;
+    detail::write_uleb(content, seq.tree.size());
+    if (seq.tree.size() == 0) continue;
+    chars.clear();
+    complex.clear();
     for (const auto* leaf = seq.tree.first_leaf(); leaf; leaf = leaf->next) {
       for (std::uint32_t i = 0; i < leaf->n; ++i) {
         const Elem& e = leaf->elems[i];
@@ -101,14 +123,23 @@ void Document::Impl::encode_objects(std::vector<std::uint8_t>& out) const {
         }
       }
     }
-    detail::write_uleb(out, seq.tree.size());
-    detail::write_prefixed(out, actor_col.finish());
-    detail::write_prefixed(out, counter_col.finish());
-    detail::write_prefixed(out, visible_col.finish());
-    detail::write_prefixed(out, complex_col.finish());
-    detail::write_prefixed(out, chars);
-    for (const auto* values : complex) write_values(out, *values, scratch);
+    actor_col.finish_prefixed(content);
+    counter_col.finish_prefixed(content);
+    visible_col.finish_prefixed(content);
+    complex_col.finish_prefixed(content);
+    detail::write_prefixed(content, chars);
+    for (const auto* values : complex) w.values(*values);
   }
+  detail::write_uleb(out, keys.size());
+  for (std::string_view k : keys) detail::write_prefixed(out, k);
+  // The table's ids and the contents' ids are separate difference chains.
+  StateWriter table(out);
+  detail::write_uleb(out, objects_.size() - 1);
+  for (std::size_t i = 1; i < objects_.size(); ++i) {
+    out.push_back(static_cast<std::uint8_t>(objects_[i]->type));
+    table.id(objects_[i]->id);
+  }
+  detail::write_bytes(out, content);
 }
 
 namespace {
@@ -116,10 +147,15 @@ namespace {
 struct StateReader {
   ByteReader& r;
   const std::vector<std::uint32_t>& actor_map;
+  std::uint64_t last_counter = 0;
 
   bool id(OpId& out) {
-    std::uint64_t a, c;
-    if (!r.uleb(a) || !r.uleb(c) || a >= actor_map.size() || c == 0) return false;
+    std::uint64_t a;
+    std::int64_t d;
+    if (!r.uleb(a) || !r.sleb(d) || a >= actor_map.size()) return false;
+    std::uint64_t c = last_counter + static_cast<std::uint64_t>(d);
+    if (c == 0 || c > (std::uint64_t{1} << 62)) return false;
+    last_counter = c;
     out = OpId{c, actor_map[a]};
     return true;
   }
@@ -130,17 +166,23 @@ struct StateReader {
 Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint32_t>& actor_map) {
   auto malformed = [](const char* why) { return Error{ErrorCode::Malformed, why}; };
   std::uint64_t n;
+  StateReader table{r, actor_map};
   StateReader in{r, actor_map};
   std::uint64_t max_op;
   if (!r.uleb(max_op) || max_op > (std::uint64_t{1} << 62)) return malformed("bad max op");
   max_op_ = std::max(max_op_, max_op);
+  if (!r.uleb_at_most(n, r.remaining())) return malformed("bad key table");
+  std::vector<std::string_view> keys(static_cast<std::size_t>(n));
+  for (auto& k : keys) {
+    if (!r.prefixed(k)) return malformed("bad key table");
+  }
 
   if (!r.uleb_at_most(n, r.remaining() / 3)) return malformed("bad object table");
   std::vector<Object*> listed{objects_.front().get()};
   for (std::uint64_t i = 0; i < n; ++i) {
     std::uint8_t type;
     OpId id;
-    if (!r.u8(type) || type > 2 || !in.id(id)) return malformed("bad object entry");
+    if (!r.u8(type) || type > 2 || !table.id(id)) return malformed("bad object entry");
     if (object_at(id) != nullptr) return malformed("object listed twice");
     listed.push_back(create_object(id, static_cast<ObjType>(type)));
   }
@@ -193,8 +235,9 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
       auto& entries = obj->map->entries();
       entries.reserve(static_cast<std::size_t>(n));
       for (std::uint64_t i = 0; i < n; ++i) {
-        std::string_view key;
-        if (!r.prefixed(key)) return malformed("bad map key");
+        std::uint64_t key_number;
+        if (!r.uleb(key_number) || key_number >= keys.size()) return malformed("bad map key");
+        std::string_view key = keys[static_cast<std::size_t>(key_number)];
         if (!entries.empty() && !(entries.back().key < key))
           return malformed("map keys out of order");
         entries.push_back({std::string(key), {}});
@@ -208,9 +251,10 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
     std::uint64_t count;
     std::span<const std::uint8_t> actor_raw, counter_raw, visible_raw, complex_raw;
     std::string_view chars;
-    if (!r.uleb_at_most(count, element_budget) || !r.prefixed(actor_raw) ||
-        !r.prefixed(counter_raw) || !r.prefixed(visible_raw) || !r.prefixed(complex_raw) ||
-        !r.prefixed(chars)) {
+    if (!r.uleb_at_most(count, element_budget)) return malformed("bad sequence");
+    if (count == 0) continue;
+    if (!r.prefixed(actor_raw) || !r.prefixed(counter_raw) || !r.prefixed(visible_raw) ||
+        !r.prefixed(complex_raw) || !r.prefixed(chars)) {
       return malformed("bad sequence");
     }
     cps.clear();

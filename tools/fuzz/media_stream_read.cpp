@@ -1,22 +1,22 @@
-// Any byte stream: the length-prefixed reader ends without crashing and delivers only
-// frames that validate.
+// Any byte stream: the length-prefixed reader never asks for more than a frame can hold and
+// yields only frames that validate.
 #include <cstdlib>
-#include <cstring>
 
 #include "media/media_stream.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  chat::media::MediaStreamReader reader;
   std::size_t at = 0;
-  const chat::media::ReadExact read = [&](std::span<std::uint8_t> out) {
-    if (size - at < out.size()) return false;
-    if (!out.empty()) std::memcpy(out.data(), data + at, out.size());
-    at += out.size();
-    return true;
-  };
-  int delivered = 0;
-  chat::media::receive_media_frames(read, [&](chat::media::MediaFrame frame) {
-    if (!chat::media::validate_media_frame(frame)) std::abort();
-    return ++delivered % 3 == 0 ? chat::media::Offer::Full : chat::media::Offer::Accepted;
-  });
+  while (size - at >= reader.wanted()) {
+    if (reader.wanted() > chat::media::kMaxEncodedMediaFrame) std::abort();
+    const std::span<const std::uint8_t> chunk(data + at, reader.wanted());
+    at += chunk.size();
+    const auto step = reader.feed(chunk);
+    if (step == chat::media::MediaStreamReader::Step::TooLarge) break;
+    if (step == chat::media::MediaStreamReader::Step::Frame &&
+        !chat::media::validate_media_frame(reader.take_frame())) {
+      std::abort();
+    }
+  }
   return 0;
 }

@@ -2,124 +2,97 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-
 namespace chat::media {
 namespace {
 
-// A byte stream the reader consumes; reads past its end fail like a finished stream.
-struct ByteStream {
-  std::vector<std::uint8_t> bytes;
-  std::size_t at = 0;
-
-  ReadExact reader() {
-    return [this](std::span<std::uint8_t> out) {
-      if (bytes.size() - at < out.size()) return false;
-      std::memcpy(out.data(), bytes.data() + at, out.size());
-      at += out.size();
-      return true;
-    };
-  }
-  WriteAll writer() {
-    return [this](std::span<const std::uint8_t> in) {
-      bytes.insert(bytes.end(), in.begin(), in.end());
-      return true;
-    };
-  }
-  void append_length(std::uint32_t length) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
-  }
+struct ReadOutcome {
+  std::vector<MediaFrame> frames;
+  int dropped = 0;
+  bool too_large = false;
 };
+
+// Feeds a byte stream through the reader the way a transport does: exactly the bytes it asks
+// for, until the stream runs out.
+ReadOutcome read_stream(const std::vector<std::uint8_t>& stream) {
+  ReadOutcome out;
+  MediaStreamReader reader;
+  std::size_t at = 0;
+  while (stream.size() - at >= reader.wanted()) {
+    const std::span<const std::uint8_t> chunk(stream.data() + at, reader.wanted());
+    at += chunk.size();
+    switch (reader.feed(chunk)) {
+      case MediaStreamReader::Step::Frame:
+        out.frames.push_back(reader.take_frame());
+        break;
+      case MediaStreamReader::Step::Dropped:
+        ++out.dropped;
+        break;
+      case MediaStreamReader::Step::TooLarge:
+        out.too_large = true;
+        return out;
+      case MediaStreamReader::Step::NeedMore:
+        break;
+    }
+  }
+  return out;
+}
+
+void append_framed(std::vector<std::uint8_t>& stream, const std::vector<std::uint8_t>& body) {
+  const auto prefix = encode_length_prefix(static_cast<std::uint32_t>(body.size()));
+  stream.insert(stream.end(), prefix.begin(), prefix.end());
+  stream.insert(stream.end(), body.begin(), body.end());
+}
 
 MediaFrame frame_number(std::uint64_t sequence) {
   return {.sender = "u_peer", .payload = {1, 2, 3}, .timestamp = {}, .sequence = sequence};
 }
 
-TEST(MediaStream, FramesWrittenAreReadBackInOrder) {
-  ByteStream stream;
-  for (std::uint64_t i = 0; i < 10; ++i) {
-    ASSERT_TRUE(write_media_frame(stream.writer(), *encode_media_frame(frame_number(i))));
-  }
-  std::vector<MediaFrame> got;
-  const auto end = receive_media_frames(stream.reader(), [&](MediaFrame f) {
-    got.push_back(std::move(f));
-    return Offer::Accepted;
-  });
-  EXPECT_EQ(end, StreamEnd::ReadFailed);
-  ASSERT_EQ(got.size(), 10u);
-  for (std::uint64_t i = 0; i < 10; ++i) EXPECT_EQ(got[i], frame_number(i));
+TEST(MediaStream, LengthPrefixIsLittleEndian) {
+  EXPECT_EQ(encode_length_prefix(0x01020304), (std::array<std::uint8_t, 4>{4, 3, 2, 1}));
 }
 
-TEST(MediaStream, EmptyLengthIsSkippedAndInvalidFramesDropped) {
-  ByteStream stream;
-  stream.append_length(0);
-  write_media_frame(stream.writer(), std::vector<std::uint8_t>{0x09, 0x09});  // not a frame
-  write_media_frame(stream.writer(), *encode_media_frame(frame_number(7)));
-  std::vector<MediaFrame> got;
-  receive_media_frames(stream.reader(), [&](MediaFrame f) {
-    got.push_back(std::move(f));
-    return Offer::Accepted;
-  });
-  ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].sequence, 7u);
+TEST(MediaStream, FramesAreReadBackInOrder) {
+  std::vector<std::uint8_t> stream;
+  for (std::uint64_t i = 0; i < 10; ++i)
+    append_framed(stream, *encode_media_frame(frame_number(i)));
+  const auto out = read_stream(stream);
+  ASSERT_EQ(out.frames.size(), 10u);
+  for (std::uint64_t i = 0; i < 10; ++i) EXPECT_EQ(out.frames[i], frame_number(i));
 }
 
-TEST(MediaStream, OversizedLengthEndsTheStream) {
-  ByteStream stream;
-  stream.append_length(static_cast<std::uint32_t>(kMaxEncodedMediaFrame + 1));
-  write_media_frame(stream.writer(), *encode_media_frame(frame_number(1)));
-  int delivered = 0;
-  const auto end = receive_media_frames(stream.reader(), [&](MediaFrame) {
-    ++delivered;
-    return Offer::Accepted;
-  });
-  EXPECT_EQ(end, StreamEnd::FrameTooLarge);
-  EXPECT_EQ(delivered, 0);
-  EXPECT_EQ(frame_too_large_error(2097432), "media frame too large: 2097432");
+TEST(MediaStream, EmptyLengthIsSkippedAndInvalidBodiesDropped) {
+  std::vector<std::uint8_t> stream;
+  append_framed(stream, {});            // length 0
+  append_framed(stream, {0x09, 0x09});  // not a frame
+  append_framed(stream, *encode_media_frame(frame_number(7)));
+  const auto out = read_stream(stream);
+  EXPECT_EQ(out.dropped, 1);
+  ASSERT_EQ(out.frames.size(), 1u);
+  EXPECT_EQ(out.frames[0].sequence, 7u);
 }
 
-TEST(MediaStream, FullQueueDropsAndClosedQueueEnds) {
-  ByteStream stream;
-  for (std::uint64_t i = 0; i < 5; ++i) {
-    write_media_frame(stream.writer(), *encode_media_frame(frame_number(i)));
-  }
-  std::vector<std::uint64_t> seen;
-  const auto end = receive_media_frames(stream.reader(), [&](MediaFrame f) {
-    seen.push_back(f.sequence);
-    if (f.sequence == 1) return Offer::Full;
-    if (f.sequence == 3) return Offer::Closed;
-    return Offer::Accepted;
-  });
-  EXPECT_EQ(end, StreamEnd::QueueClosed);
-  EXPECT_EQ(seen, (std::vector<std::uint64_t>{0, 1, 2, 3}));  // a full queue does not stop reading
+TEST(MediaStream, LengthBeyondTheLargestFrameStopsReading) {
+  std::vector<std::uint8_t> stream;
+  const auto prefix = encode_length_prefix(static_cast<std::uint32_t>(kMaxEncodedMediaFrame + 1));
+  stream.assign(prefix.begin(), prefix.end());
+  append_framed(stream, *encode_media_frame(frame_number(1)));
+  const auto out = read_stream(stream);
+  EXPECT_TRUE(out.too_large);
+  EXPECT_TRUE(out.frames.empty());
+
+  MediaStreamReader reader;
+  EXPECT_EQ(reader.feed(encode_length_prefix(2097432)), MediaStreamReader::Step::TooLarge);
+  EXPECT_EQ(frame_too_large_error(reader.rejected_length()), "media frame too large: 2097432");
+  EXPECT_EQ(reader.feed(encode_length_prefix(2097431)), MediaStreamReader::Step::NeedMore)
+      << "the largest valid frame is still read";
+  EXPECT_EQ(reader.wanted(), 2097431u);
 }
 
-TEST(MediaStream, TruncatedBodyEndsNormally) {
-  ByteStream stream;
-  const auto bytes = *encode_media_frame(frame_number(1));
-  stream.append_length(static_cast<std::uint32_t>(bytes.size()));
-  stream.bytes.insert(stream.bytes.end(), bytes.begin(), bytes.end() - 1);
-  int delivered = 0;
-  EXPECT_EQ(receive_media_frames(stream.reader(),
-                                 [&](MediaFrame) {
-                                   ++delivered;
-                                   return Offer::Accepted;
-                                 }),
-            StreamEnd::ReadFailed);
-  EXPECT_EQ(delivered, 0);
-}
-
-TEST(MediaStream, EmptyFrameWritesOnlyItsLength) {
-  ByteStream stream;
-  int writes = 0;
-  const WriteAll counting = [&](std::span<const std::uint8_t> in) {
-    ++writes;
-    return stream.writer()(in);
-  };
-  EXPECT_TRUE(write_media_frame(counting, {}));
-  EXPECT_EQ(writes, 1);
-  EXPECT_EQ(stream.bytes, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+TEST(MediaStream, TruncatedBodyDeliversNothing) {
+  std::vector<std::uint8_t> stream;
+  append_framed(stream, *encode_media_frame(frame_number(1)));
+  stream.pop_back();
+  EXPECT_TRUE(read_stream(stream).frames.empty());
 }
 
 }  // namespace

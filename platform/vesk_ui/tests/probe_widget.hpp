@@ -50,7 +50,7 @@ class ProbeWidget final : public Widget {
   }
 
   void handle_event(const InputEvent& event, const Modifiers&, crdt::Document& doc,
-                    double scale_factor, ToolkitCtx&, bool& handled) override {
+                    double scale_factor, ToolkitCtx& ctx, bool& handled) override {
     ++events;
     if (const KeyEvent* key = std::get_if<KeyEvent>(&event)) {
       if (key->state == ElementState::Pressed) {
@@ -58,7 +58,11 @@ class ProbeWidget final : public Widget {
         doc.put(crdt::ROOT, "key_presses", presses);
         doc.commit();
         std::lock_guard lock(mutex_);
-        if (const std::string* s = std::get_if<std::string>(&key->key)) keys.push_back(*s);
+        if (const std::string* s = std::get_if<std::string>(&key->key)) {
+          keys.push_back(*s);
+          ctx.clipboard.set_text("key " + *s);
+          clipboard_after_key = ctx.clipboard.get_text();
+        }
       }
     } else if (const TextEvent* t = std::get_if<TextEvent>(&event)) {
       std::lock_guard lock(mutex_);
@@ -102,6 +106,7 @@ class ProbeWidget final : public Widget {
   Rect drawn_bounds;
   double drawn_scale = 0;
   bool may_write = false;
+  std::optional<std::string> clipboard_after_key;
   std::size_t present_users = 99;
 
  private:

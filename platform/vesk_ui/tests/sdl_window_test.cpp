@@ -1,0 +1,257 @@
+#include "vesk_ui/sdl_window.hpp"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "probe_widget.hpp"
+#include "vesk_ui/sdl_clipboard.hpp"
+#include "xvfb_support.hpp"
+
+namespace vesk_ui::sdl {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::kProbeCircleX;
+using testing::kProbeCircleY;
+using testing::kProbeRedRect;
+using testing::ProbeWidget;
+using testing::run_tool;
+using testing::SteadyClock;
+using testing::XClient;
+using testing::XvfbServer;
+
+constexpr const char* kTitle = "probe-window";
+
+// Sets an environment variable for the test's duration.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit) {
+  auto deadline = SteadyClock::now() + limit;
+  while (!done()) {
+    if (SteadyClock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+void push_quit() {
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+}
+
+class SdlWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::on_path("xdotool")) {
+      GTEST_SKIP() << "xdotool is not installed; the window tests need it and Xvfb (CI has both)";
+    }
+    server_ = std::make_unique<XvfbServer>();
+    if (!server_->ok()) {
+      GTEST_SKIP() << "no virtual display (" << server_->problem()
+                   << "); the window tests need Xvfb (CI has it)";
+    }
+    display_env_ = std::make_unique<ScopedEnv>("DISPLAY", server_->display());
+    driver_env_ = std::make_unique<ScopedEnv>("SDL_VIDEODRIVER", "x11");
+    settings_.title = kTitle;
+    settings_.width = 640;
+    settings_.height = 400;
+  }
+
+  // The window's X id, polled for with a deadline.
+  std::optional<Window> find_window() {
+    std::optional<Window> found;
+    wait_until(
+        [&] {
+          auto r = run_tool({"xdotool", "search", "--name", std::string("^") + kTitle + "$"},
+                            server_->display());
+          if (r.status == 0 && !r.out.empty()) found = std::stoul(r.out);
+          return found.has_value();
+        },
+        10s);
+    return found;
+  }
+
+  bool xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    return run_tool(args, server_->display()).status == 0;
+  }
+
+  // Runs the window on this thread while `drive` acts on it from another. `drive` returns an
+  // empty text when all went well, else what failed; the window is asked to close either way.
+  std::string run_driven(ProbeWidget& widget, crdt::Document& doc, const PersistFn& persist,
+                         WindowRun& run,
+                         const std::function<std::string(Window, XClient&)>& drive) {
+    std::atomic<bool> returned{false};
+    std::string failure;
+    std::thread driver([&] {
+      std::optional<Window> window = find_window();
+      if (!window) {
+        failure = "the window did not appear within 10 s";
+        push_quit();
+        return;
+      }
+      XClient x(server_->display());
+      if (!wait_until([&] { return widget.draws > 0; }, 10s)) {
+        failure = "the window painted no frame within 10 s";
+      } else {
+        failure = drive(*window, x);
+      }
+      if (!x.request_close(*window)) failure += "; could not ask the window to close";
+      if (!wait_until([&] { return returned.load(); }, 5s)) {
+        failure += "; the window did not close within 5 s of being asked";
+        push_quit();
+      }
+    });
+    std::optional<WindowError> error = run_window(settings_, widget, doc, persist, &run);
+    returned = true;
+    driver.join();
+    if (error) failure += "; " + error->message;
+    return failure;
+  }
+
+  std::unique_ptr<XvfbServer> server_;
+  std::unique_ptr<ScopedEnv> display_env_;
+  std::unique_ptr<ScopedEnv> driver_env_;
+  WindowSettings settings_;
+};
+
+std::int64_t stored_presses(const crdt::Document& doc) {
+  auto got = doc.get(crdt::ROOT, "key_presses");
+  if (!got || !got->first.scalar()) return -1;
+  const auto* v = std::get_if<std::int64_t>(&got->first.scalar()->content);
+  return v ? *v : -1;
+}
+
+TEST_F(SdlWindowTest, OpensTakesAKeyAndAClickThenClosesAfterPersisting) {
+  ProbeWidget widget;
+  crdt::Document doc;
+  std::vector<std::int64_t> persisted;  // the stored count at each persist
+  PersistFn persist = [&] { persisted.push_back(stored_presses(doc)); };
+  WindowRun run;
+  std::optional<unsigned long> red, green;
+
+  std::string failure = run_driven(widget, doc, persist, run, [&](Window w, XClient& x) {
+    // The first frame may still be on its way to the screen.
+    wait_until(
+        [&] {
+          red = x.pixel(w, static_cast<int>(kProbeRedRect.center().x),
+                        static_cast<int>(kProbeRedRect.center().y));
+          green = x.pixel(w, static_cast<int>(kProbeCircleX), static_cast<int>(kProbeCircleY));
+          return red == testing::kProbeRed.to_rgb() && green == testing::kProbeGreen.to_rgb();
+        },
+        3s);
+    if (!xdotool({"mousemove", "--window", std::to_string(w), "70", "50", "click", "1"}))
+      return std::string("xdotool could not click");
+    if (!wait_until([&] { return widget.primary_presses > 0; }, 5s))
+      return std::string("the click did not arrive within 5 s");
+    // Keys go to the window under the pointer (there is no window manager to focus it).
+    if (!xdotool({"key", "a"})) return std::string("xdotool could not type");
+    if (!wait_until([&] { return widget.key_presses > 0 && !widget.typed_text().empty(); }, 5s))
+      return std::string("the key did not arrive within 5 s");
+    if (const char* shot = std::getenv("VESK_WINDOW_SCREENSHOT")) {
+      run_tool({"import", "-window", "root", shot}, server_->display());
+    }
+    return std::string();
+  });
+  ASSERT_EQ(failure, "");
+
+  // What the window showed: the probe's shapes, in their colours, at window coordinates.
+  ASSERT_TRUE(red && green);
+  EXPECT_EQ(*red, testing::kProbeRed.to_rgb()) << std::hex << *red;
+  EXPECT_EQ(*green, testing::kProbeGreen.to_rgb()) << std::hex << *green;
+  EXPECT_DOUBLE_EQ(widget.drawn_scale, 1.0);
+  EXPECT_DOUBLE_EQ(widget.drawn_bounds.x1, 640);
+  EXPECT_DOUBLE_EQ(widget.drawn_bounds.y1, 400);
+  EXPECT_TRUE(widget.may_write);
+
+  // What reached the widget.
+  EXPECT_DOUBLE_EQ(widget.press_x, 70);
+  EXPECT_DOUBLE_EQ(widget.press_y, 50);
+  EXPECT_EQ(widget.key_presses, 1);
+  EXPECT_EQ(widget.key_texts(), std::vector<std::string>{"a"});
+  EXPECT_EQ(widget.typed_text(), "a");
+  EXPECT_EQ(widget.clipboard_after_key, "key a") << "the event context's clipboard";
+  EXPECT_GE(run.events, 3u);
+  EXPECT_GE(run.frames, 2u);
+
+  // The edit went into the document handed to the loop, and was persisted: after the frame that
+  // followed it and once more at the close.
+  EXPECT_EQ(stored_presses(doc), 1);
+  ASSERT_GE(persisted.size(), 2u);
+  EXPECT_EQ(persisted.back(), 1);
+  EXPECT_EQ(persisted[persisted.size() - 2], 1);
+  EXPECT_EQ(run.persists, persisted.size());
+}
+
+TEST_F(SdlWindowTest, WaitsWhenIdleAndRunsFramesWhileTheWidgetAnimates) {
+  ProbeWidget widget;
+  crdt::Document doc;
+  WindowRun run;
+  int idle_frames = -1;
+  std::string failure = run_driven(widget, doc, nullptr, run, [&](Window, XClient&) -> std::string {
+    std::this_thread::sleep_for(300ms);  // let the first frames after mapping pass
+    int before = widget.draws;
+    std::this_thread::sleep_for(1500ms);
+    idle_frames = widget.draws - before;
+    // The next frame sees the request and keeps frames coming until it is used up.
+    widget.animation_frames_left = 40;
+    int start = widget.draws;
+    if (!wait_until([&] { return widget.draws >= start + 40; }, 5s))
+      return "only " + std::to_string(widget.draws - start) + " frames while animating";
+    // Then a single redraw request gives (at least) one more frame.
+    std::this_thread::sleep_for(100ms);
+    int settled = widget.draws;
+    widget.redraw_requested = true;
+    if (!wait_until([&] { return widget.draws > settled; }, 3s))
+      return std::string("a redraw request gave no frame");
+    return std::string();
+  });
+  ASSERT_EQ(failure, "");
+  // Idle, the loop only wakes for its slow housekeeping frame: far from 60 a second.
+  EXPECT_LE(idle_frames, 5);
+  EXPECT_EQ(run.persists, 0u);
+}
+
+TEST_F(SdlWindowTest, TheSystemClipboardKeepsTextUpToAnEmbeddedNul) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  std::optional<std::string> whole, cut;
+  {
+    SdlClipboard clipboard;
+    clipboard.set_text("caf\xC3\xA9 \xF0\x9F\x99\x82\nline two");
+    whole = clipboard.get_text();
+    clipboard.set_text(std::string("cut\0here", 8));
+    cut = clipboard.get_text();
+  }
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  EXPECT_EQ(whole, "caf\xC3\xA9 \xF0\x9F\x99\x82\nline two");
+  EXPECT_EQ(cut, "cut");
+}
+
+}  // namespace
+}  // namespace vesk_ui::sdl

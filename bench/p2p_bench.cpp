@@ -220,6 +220,11 @@ void BM_LatencyUnderLoad(benchmark::State& state) {
   state.counters["p99_ms"] = percentile(setup.sink->latencies_ms, 0.99);
   state.counters["max_ms"] = percentile(setup.sink->latencies_ms, 1.0);
 }
-BENCHMARK(BM_LatencyUnderLoad)->Arg(10)->Arg(25)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LatencyUnderLoad)
+    ->Arg(10)
+    ->Arg(25)
+    ->Arg(50)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

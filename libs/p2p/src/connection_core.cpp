@@ -19,8 +19,6 @@ namespace {
 constexpr std::uint64_t stream_window = 4u << 20;
 constexpr std::uint64_t connection_window = 8u << 20;
 constexpr std::uint64_t max_streams_uni = 16;
-// A write completes once no more than this much of its stream is unacknowledged.
-constexpr std::uint64_t send_high_water = 1u << 20;
 constexpr std::size_t max_vecs = 16;
 // The first probe timeout before any RTT sample; the default of 333 ms makes every loopback
 // handshake wait on pacing.
@@ -331,6 +329,7 @@ void ConnectionCore::flush() {
   ngtcp2_pkt_info pi{};
   const std::uint64_t ts = now_ns();
   std::vector<std::int64_t> blocked;  // streams that cannot take data in this pass
+  for (auto& [id, st] : sends_) drain_inbox(st);
 
   for (;;) {
     std::int64_t sid = -1;
@@ -521,14 +520,15 @@ void ConnectionCore::fail(Error error) {
   timer_.reset();
   armed_expiry_ = UINT64_MAX;
   for (auto& [id, st] : sends_) {
-    if (!st.error) st.error = error;
-    for (auto& w : st.waiters) w.done.complete(error);
-    st.waiters.clear();
+    fail_send(st, error);
     st.blocks.clear();
   }
   for (auto& [id, st] : recvs_) {
-    if (!st.error && !st.fin) st.error = error;
-    deliver_reads(st);
+    {
+      std::lock_guard lock(st.shared->mutex);
+      if (!st.shared->error && !st.shared->fin) st.shared->error = error;
+    }
+    deliver_reads(id, st);
   }
   for (auto& w : accept_waiters_) w.done.complete(error);
   accept_waiters_.clear();
@@ -559,6 +559,7 @@ void ConnectionCore::handles_dropped() {
   abandoned_ = true;
   if (dead()) return;
   for (auto& [id, st] : sends_) {
+    drain_inbox(st);
     if (!st.fin_requested && !st.error) st.fin_requested = true;
   }
   drain_deadline_ = now_ns() + to_ngtcp2(ep_.config().idle_timeout);
@@ -590,8 +591,8 @@ void ConnectionCore::open_uni(std::shared_ptr<ConnectionHold> hold,
     return;
   }
   if (rv != 0) return done.complete(lost(ngtcp2_strerror(rv)));
-  sends_.try_emplace(id);
-  done.complete(Access::send_stream(std::move(hold), id));
+  auto& st = sends_[id];
+  done.complete(Access::send_stream(std::move(hold), st.shared, id));
 }
 
 void ConnectionCore::serve_open_waiters() {
@@ -605,35 +606,61 @@ void ConnectionCore::serve_open_waiters() {
       w.done.complete(lost(ngtcp2_strerror(rv)));
       continue;
     }
-    sends_.try_emplace(id);
-    w.done.complete(Access::send_stream(std::move(w.hold), id));
+    auto& st = sends_[id];
+    w.done.complete(Access::send_stream(std::move(w.hold), st.shared, id));
   }
 }
 
 void ConnectionCore::accept_uni(std::shared_ptr<ConnectionHold> hold,
                                 Completion<Result<RecvStream>> done) {
-  if (!incoming_.empty()) {
+  while (!incoming_.empty()) {
     std::int64_t id = incoming_.front();
     incoming_.pop_front();
-    return done.complete(Access::recv_stream(std::move(hold), id));
+    auto it = recvs_.find(id);
+    if (it == recvs_.end()) continue;
+    return done.complete(Access::recv_stream(std::move(hold), it->second.shared, id));
   }
   if (dead()) return done.complete(*failure_);
   accept_waiters_.push_back({std::move(hold), std::move(done)});
 }
 
-void ConnectionCore::write(std::int64_t stream, Bytes data, Completion<Result<void>> done) {
+void ConnectionCore::drain_inbox(SendState& st) {
+  std::lock_guard lock(st.shared->mutex);
+  for (auto& b : st.shared->inbox) st.blocks.push_back(std::move(b));
+  st.shared->inbox.clear();
+  st.shared->drain_posted = false;
+  st.queued = st.shared->queued;
+}
+
+void ConnectionCore::drain_send(std::int64_t stream) {
+  if (sends_.count(stream) == 0 || dead()) return;
+  flush();
+}
+
+void ConnectionCore::write_slow(std::int64_t stream, Bytes data, Completion<Result<void>> done) {
   auto it = sends_.find(stream);
   if (it == sends_.end()) return done.complete(Error{ErrorKind::closed, "stream closed"});
   SendState& st = it->second;
-  if (st.error) return done.complete(*st.error);
-  if (dead()) return done.complete(*failure_);
-  if (st.fin_requested) return done.complete(Error{ErrorKind::closed, "stream already finished"});
-  if (!data.empty()) {
-    std::uint64_t size = data.size();
-    st.blocks.push_back({st.queued, std::move(data)});
-    st.queued += size;
+  drain_inbox(st);
+  std::optional<Error> error;
+  bool completes_now = false;
+  {
+    std::lock_guard lock(st.shared->mutex);
+    if (st.shared->error) {
+      error = st.shared->error;
+    } else {
+      if (!data.empty()) {
+        std::uint64_t size = data.size();
+        st.blocks.push_back({st.shared->queued, std::move(data)});
+        st.shared->queued += size;
+      }
+      st.queued = st.shared->queued;
+      completes_now = st.queued <= st.acked + send_high_water;
+    }
+    if (error || completes_now) --st.shared->slow_writes;
   }
-  if (st.queued <= st.acked + send_high_water) {
+  if (error) return done.complete(*error);
+  if (completes_now) {
     done.complete({});
   } else {
     st.waiters.push_back({st.queued, std::move(done)});
@@ -644,6 +671,7 @@ void ConnectionCore::write(std::int64_t stream, Bytes data, Completion<Result<vo
 void ConnectionCore::finish(std::int64_t stream) {
   auto it = sends_.find(stream);
   if (it == sends_.end() || dead()) return;
+  drain_inbox(it->second);
   it->second.fin_requested = true;
   ep_.flush_later(shared_from_this());
 }
@@ -653,10 +681,24 @@ void ConnectionCore::release_acked(SendState& st) {
          st.blocks.front().offset + st.blocks.front().data.size() <= st.acked) {
     st.blocks.pop_front();
   }
+  std::size_t completed = 0;
   while (!st.waiters.empty() && st.waiters.front().end <= st.acked + send_high_water) {
     st.waiters.front().done.complete({});
     st.waiters.pop_front();
+    ++completed;
   }
+  std::lock_guard lock(st.shared->mutex);
+  st.shared->acked = st.acked;
+  st.shared->slow_writes -= completed;
+}
+
+void ConnectionCore::fail_send(SendState& st, const Error& error) {
+  if (!st.error) st.error = error;
+  for (auto& w : st.waiters) w.done.complete(*st.error);
+  std::lock_guard lock(st.shared->mutex);
+  if (!st.shared->error) st.shared->error = *st.error;
+  st.shared->slow_writes -= st.waiters.size();
+  st.waiters.clear();
 }
 
 void ConnectionCore::read_exact(std::int64_t stream, std::size_t n,
@@ -664,55 +706,60 @@ void ConnectionCore::read_exact(std::int64_t stream, std::size_t n,
   auto it = recvs_.find(stream);
   if (it == recvs_.end()) return done.complete(Error{ErrorKind::closed, "stream closed"});
   it->second.waiters.push_back({n, std::move(done)});
-  deliver_reads(it->second);
+  deliver_reads(stream, it->second);
 }
 
-void ConnectionCore::deliver_reads(RecvState& st) {
-  std::uint64_t consumed = 0;
-  std::int64_t sid = -1;
-  for (auto& [id, s] : recvs_) {
-    if (&s == &st) sid = id;
-  }
-  while (!st.waiters.empty()) {
-    auto& w = st.waiters.front();
-    if (st.buffered >= w.n) {
-      Bytes out;
-      out.reserve(w.n);
-      while (out.size() < w.n) {
-        Bytes& chunk = st.chunks.front();
-        std::size_t take = std::min(w.n - out.size(), chunk.size() - st.front_used);
-        out.insert(out.end(), chunk.begin() + static_cast<std::ptrdiff_t>(st.front_used),
-                   chunk.begin() + static_cast<std::ptrdiff_t>(st.front_used + take));
-        st.front_used += take;
-        if (st.front_used == chunk.size()) {
-          st.chunks.pop_front();
-          st.front_used = 0;
-        }
+void ConnectionCore::deliver_reads(std::int64_t id, RecvState& st) {
+  std::uint64_t credit = 0;
+  {
+    std::lock_guard lock(st.shared->mutex);
+    RecvShared& sh = *st.shared;
+    while (!st.waiters.empty()) {
+      auto& w = st.waiters.front();
+      if (sh.buffered >= w.n) {
+        w.done.complete(take_bytes(sh, w.n));
+      } else if (sh.fin) {
+        w.done.complete(finished_early(sh.buffered, w.n));
+      } else if (sh.error) {
+        w.done.complete(*sh.error);
+      } else {
+        break;
       }
-      st.buffered -= w.n;
-      consumed += w.n;
-      w.done.complete(std::move(out));
-    } else if (st.fin) {
-      w.done.complete(Error{ErrorKind::stream_finished, "stream ended with " +
-                                                            std::to_string(st.buffered) + " of " +
-                                                            std::to_string(w.n) + " bytes"});
-    } else if (st.error) {
-      w.done.complete(*st.error);
-    } else {
-      break;
+      st.waiters.pop_front();
+      --sh.slow_reads;
     }
-    st.waiters.pop_front();
+    if (sh.unreported >= credit_step) {
+      credit = sh.unreported;
+      sh.unreported = 0;
+    }
   }
-  if (consumed > 0 && !dead() && sid >= 0) {
-    ngtcp2_conn_extend_max_stream_offset(conn_.get(), sid, consumed);
-    ngtcp2_conn_extend_max_offset(conn_.get(), consumed);
-    ep_.flush_later(shared_from_this());
+  extend_credit(id, credit);
+}
+
+void ConnectionCore::report_credit(std::int64_t stream) {
+  auto it = recvs_.find(stream);
+  if (it == recvs_.end()) return;
+  std::uint64_t credit = 0;
+  {
+    std::lock_guard lock(it->second.shared->mutex);
+    credit = it->second.shared->unreported;
+    it->second.shared->unreported = 0;
+    it->second.shared->credit_posted = false;
   }
+  extend_credit(stream, credit);
+}
+
+void ConnectionCore::extend_credit(std::int64_t id, std::uint64_t bytes) {
+  if (bytes == 0 || dead()) return;
+  ngtcp2_conn_extend_max_stream_offset(conn_.get(), id, bytes);
+  ngtcp2_conn_extend_max_offset(conn_.get(), bytes);
+  ep_.flush_later(shared_from_this());
 }
 
 void ConnectionCore::send_stream_dropped(std::int64_t stream) {
   auto it = sends_.find(stream);
   if (it == sends_.end()) return;
+  drain_inbox(it->second);
   if (!it->second.fin_requested && !it->second.error && !dead()) {
     it->second.fin_requested = true;
     ep_.flush_later(shared_from_this());
@@ -722,8 +769,13 @@ void ConnectionCore::send_stream_dropped(std::int64_t stream) {
 void ConnectionCore::recv_stream_dropped(std::int64_t stream) {
   auto it = recvs_.find(stream);
   if (it == recvs_.end()) return;
-  bool ended = it->second.fin || it->second.error;
-  std::uint64_t unread = it->second.buffered;
+  bool ended = false;
+  std::uint64_t unread = 0;
+  {
+    std::lock_guard lock(it->second.shared->mutex);
+    ended = it->second.shared->fin || it->second.shared->error;
+    unread = it->second.shared->buffered + it->second.shared->unreported;
+  }
   recvs_.erase(it);
   if (dead()) return;
   if (!ended) ngtcp2_conn_shutdown_stream_read(conn_.get(), stream, 0);
@@ -746,23 +798,26 @@ int ConnectionCore::on_recv_stream_data(ngtcp2_conn*, std::uint32_t flags, std::
     return 0;
   }
   RecvState& st = it->second;
-  if (len > 0) {
-    st.chunks.emplace_back(data, data + len);
-    st.buffered += len;
+  {
+    std::lock_guard lock(st.shared->mutex);
+    if (len > 0) {
+      st.shared->chunks.emplace_back(data, data + len);
+      st.shared->buffered += len;
+    }
+    if (flags & NGTCP2_STREAM_DATA_FLAG_FIN) st.shared->fin = true;
   }
-  if (flags & NGTCP2_STREAM_DATA_FLAG_FIN) st.fin = true;
-  self->deliver_reads(st);
+  self->deliver_reads(id, st);
   return 0;
 }
 
 int ConnectionCore::on_stream_open(ngtcp2_conn*, std::int64_t id, void* user) {
   auto* self = self_of(user);
   if (ngtcp2_is_bidi_stream(id)) return 0;
-  self->recvs_.try_emplace(id);
+  auto& st = self->recvs_[id];
   if (!self->accept_waiters_.empty()) {
     auto w = std::move(self->accept_waiters_.front());
     self->accept_waiters_.pop_front();
-    w.done.complete(Access::recv_stream(std::move(w.hold), id));
+    w.done.complete(Access::recv_stream(std::move(w.hold), st.shared, id));
   } else {
     self->incoming_.push_back(id);
   }
@@ -785,22 +840,24 @@ int ConnectionCore::on_stream_close(ngtcp2_conn*, std::uint32_t flags, std::int6
   if (auto it = self->sends_.find(id); it != self->sends_.end()) {
     SendState& st = it->second;
     st.closed = true;
-    if ((flags & NGTCP2_STREAM_CLOSE_FLAG_APP_ERROR_CODE_SET) && !st.error) {
-      st.error = Error{ErrorKind::stream_reset,
-                       "peer stopped the stream with code " + std::to_string(app_error)};
+    if (flags & NGTCP2_STREAM_CLOSE_FLAG_APP_ERROR_CODE_SET) {
+      self->fail_send(st, Error{ErrorKind::stream_reset,
+                                "peer stopped the stream with code " + std::to_string(app_error)});
+    } else {
+      // Everything was acknowledged; later writes are refused.
+      self->fail_send(st, Error{ErrorKind::closed, "stream already finished"});
     }
-    for (auto& w : st.waiters) {
-      w.done.complete(st.error ? Result<void>(*st.error) : Result<void>());
-    }
-    st.waiters.clear();
   }
   if (auto it = self->recvs_.find(id); it != self->recvs_.end()) {
-    RecvState& st = it->second;
-    if (!st.fin && !st.error) {
-      st.error = Error{ErrorKind::stream_reset,
-                       "peer reset the stream with code " + std::to_string(app_error)};
+    {
+      std::lock_guard lock(it->second.shared->mutex);
+      RecvShared& sh = *it->second.shared;
+      if (!sh.fin && !sh.error) {
+        sh.error = Error{ErrorKind::stream_reset,
+                         "peer reset the stream with code " + std::to_string(app_error)};
+      }
     }
-    self->deliver_reads(st);
+    self->deliver_reads(id, it->second);
   }
   return 0;
 }
@@ -809,13 +866,16 @@ int ConnectionCore::on_stream_reset(ngtcp2_conn*, std::int64_t id, std::uint64_t
                                     std::uint64_t app_error, void* user, void*) {
   auto* self = self_of(user);
   if (auto it = self->recvs_.find(id); it != self->recvs_.end()) {
-    RecvState& st = it->second;
-    if (!st.error) {
-      st.error = Error{ErrorKind::stream_reset,
-                       "peer reset the stream with code " + std::to_string(app_error)};
+    {
+      std::lock_guard lock(it->second.shared->mutex);
+      RecvShared& sh = *it->second.shared;
+      if (!sh.error) {
+        sh.error = Error{ErrorKind::stream_reset,
+                         "peer reset the stream with code " + std::to_string(app_error)};
+      }
+      sh.fin = false;
     }
-    st.fin = false;
-    self->deliver_reads(st);
+    self->deliver_reads(id, it->second);
   }
   return 0;
 }
@@ -824,13 +884,9 @@ int ConnectionCore::on_stream_stop_sending(ngtcp2_conn*, std::int64_t id, std::u
                                            void* user, void*) {
   auto* self = self_of(user);
   if (auto it = self->sends_.find(id); it != self->sends_.end()) {
-    SendState& st = it->second;
-    if (!st.error) {
-      st.error = Error{ErrorKind::stream_reset,
-                       "peer stopped the stream with code " + std::to_string(app_error)};
-    }
-    for (auto& w : st.waiters) w.done.complete(*st.error);
-    st.waiters.clear();
+    self->fail_send(it->second,
+                    Error{ErrorKind::stream_reset,
+                          "peer stopped the stream with code " + std::to_string(app_error)});
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 // One QUIC connection: the ngtcp2 state machine, its TLS session, its streams and the operations
 // waiting on them. Every member is used on the owning endpoint's strand only.
 
+#include "stream_shared.hpp"
 #include "tls_identity.hpp"
 
 #include <p2p/detail/completion.hpp>
@@ -75,7 +76,9 @@ class ConnectionCore final : public TlsPeer, public std::enable_shared_from_this
   // Application operations.
   void open_uni(std::shared_ptr<ConnectionHold> hold, Completion<Result<SendStream>> done);
   void accept_uni(std::shared_ptr<ConnectionHold> hold, Completion<Result<RecvStream>> done);
-  void write(std::int64_t stream, Bytes data, Completion<Result<void>> done);
+  void write_slow(std::int64_t stream, Bytes data, Completion<Result<void>> done);
+  void drain_send(std::int64_t stream);
+  void report_credit(std::int64_t stream);
   void finish(std::int64_t stream);
   void read_exact(std::int64_t stream, std::size_t n, Completion<Result<Bytes>> done);
   void send_stream_dropped(std::int64_t stream);
@@ -96,17 +99,14 @@ class ConnectionCore final : public TlsPeer, public std::enable_shared_from_this
   bool accept_peer_key(const std::optional<EndpointId>& key) override;
 
  private:
-  struct Block {
-    std::uint64_t offset;
-    Bytes data;
-  };
   struct WriteWaiter {
     std::uint64_t end;  // completes once acked >= end - send_high_water
     Completion<Result<void>> done;
   };
   struct SendState {
+    std::shared_ptr<SendShared> shared = std::make_shared<SendShared>();
     std::deque<Block> blocks;  // unacknowledged data; ngtcp2 points into it until acked
-    std::uint64_t queued = 0;  // end of the data written by the application
+    std::uint64_t queued = 0;  // end of the data taken from the application
     std::uint64_t sent = 0;    // end of the data handed to ngtcp2
     std::uint64_t acked = 0;
     bool fin_requested = false;
@@ -120,11 +120,7 @@ class ConnectionCore final : public TlsPeer, public std::enable_shared_from_this
     Completion<Result<Bytes>> done;
   };
   struct RecvState {
-    std::deque<Bytes> chunks;
-    std::size_t front_used = 0;  // bytes of chunks.front() already given out
-    std::size_t buffered = 0;
-    bool fin = false;
-    std::optional<Error> error;
+    std::shared_ptr<RecvShared> shared = std::make_shared<RecvShared>();
     std::deque<ReadWaiter> waiters;
   };
   struct AcceptWaiter {
@@ -162,8 +158,11 @@ class ConnectionCore final : public TlsPeer, public std::enable_shared_from_this
   static int on_remove_cid(ngtcp2_conn*, const ngtcp2_cid* cid, void* user);
   static void on_rand(std::uint8_t* dest, std::size_t len, const ngtcp2_rand_ctx*);
 
-  void deliver_reads(RecvState& st);
+  void deliver_reads(std::int64_t id, RecvState& st);
+  void drain_inbox(SendState& st);
   void release_acked(SendState& st);
+  void fail_send(SendState& st, const Error& error);
+  void extend_credit(std::int64_t id, std::uint64_t bytes);
   void serve_open_waiters();
   void established();  // handshake done on this side: hand over to router or dial group
   void fail(Error error);

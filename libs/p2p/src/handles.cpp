@@ -114,13 +114,21 @@ SendStream::~SendStream() {
   }
 }
 
+// The fast paths run when the operation is created, not when it is awaited, so `data` is copied
+// at once. (A coroutine here would meet g++ 12's trouble with temporaries in co_await.)
 Task<Result<void>> SendStream::write_all(std::span<const std::uint8_t> data) {
   if (!hold_) return ready<Result<void>>(moved_from());
   if (finished_) return ready<Result<void>>(Error{ErrorKind::closed, "stream already finished"});
+  bool post_drain = false;
+  auto fast = detail::try_write_fast(*shared_, data, post_drain);
+  if (post_drain) {
+    hold_->endpoint->post([core = hold_->core, id = stream_id_] { core->drain_send(id); });
+  }
+  if (fast) return ready<Result<void>>(std::move(*fast));
   return run<Result<void>>(hold_->endpoint,
                            [hold = hold_, id = stream_id_, bytes = Bytes(data.begin(), data.end())](
                                Completion<Result<void>> done) mutable {
-                             hold->core->write(id, std::move(bytes), std::move(done));
+                             hold->core->write_slow(id, std::move(bytes), std::move(done));
                            });
 }
 
@@ -142,6 +150,12 @@ RecvStream::~RecvStream() {
 
 Task<Result<Bytes>> RecvStream::read_exact(std::size_t n) {
   if (!hold_) return ready<Result<Bytes>>(moved_from());
+  bool post_credit = false;
+  auto fast = detail::try_read_fast(*shared_, n, post_credit);
+  if (post_credit) {
+    hold_->endpoint->post([core = hold_->core, id = stream_id_] { core->report_credit(id); });
+  }
+  if (fast) return ready<Result<Bytes>>(std::move(*fast));
   return run<Result<Bytes>>(hold_->endpoint,
                             [hold = hold_, id = stream_id_, n](Completion<Result<Bytes>> done) {
                               hold->core->read_exact(id, n, std::move(done));

@@ -37,6 +37,8 @@ class ConnectionCore;
 struct ConnectionHold;
 struct EndpointHold;
 struct Access;
+struct SendShared;
+struct RecvShared;
 }  // namespace detail
 
 struct EndpointConfig {
@@ -58,7 +60,8 @@ class SendStream {
 
   // Queues all of `data` on the stream. Completes once the bytes are buffered; waits while the
   // stream's unacknowledged buffer is full (the peer's flow control and congestion control set the
-  // pace). Fails when the connection is lost or the peer stopped the stream.
+  // pace). Fails when the connection is lost or the peer stopped the stream. `data` is copied
+  // before this returns.
   Task<Result<void>> write_all(std::span<const std::uint8_t> data);
 
   // Ends the stream after the data written so far. A second finish is an error.
@@ -68,10 +71,12 @@ class SendStream {
 
  private:
   friend struct detail::Access;
-  SendStream(std::shared_ptr<detail::ConnectionHold> hold, std::int64_t id)
-      : hold_(std::move(hold)), stream_id_(id) {}
+  SendStream(std::shared_ptr<detail::ConnectionHold> hold,
+             std::shared_ptr<detail::SendShared> shared, std::int64_t id)
+      : hold_(std::move(hold)), shared_(std::move(shared)), stream_id_(id) {}
 
   std::shared_ptr<detail::ConnectionHold> hold_;
+  std::shared_ptr<detail::SendShared> shared_;
   std::int64_t stream_id_ = -1;
   bool finished_ = false;
 };
@@ -83,17 +88,21 @@ class RecvStream {
   ~RecvStream();  // asks the peer to stop sending if the stream has not ended
 
   // Gives exactly `n` bytes. Fails with ErrorKind::stream_finished when the stream ends first
-  // (the bytes before the end are not given), or when the stream or connection fails.
+  // (the bytes before the end are not given), or when the stream or connection fails. Bytes
+  // that arrived before a failure are still given. Await every read before starting the next:
+  // bytes already received are taken when the operation is created.
   Task<Result<Bytes>> read_exact(std::size_t n);
 
   std::int64_t id() const { return stream_id_; }
 
  private:
   friend struct detail::Access;
-  RecvStream(std::shared_ptr<detail::ConnectionHold> hold, std::int64_t id)
-      : hold_(std::move(hold)), stream_id_(id) {}
+  RecvStream(std::shared_ptr<detail::ConnectionHold> hold,
+             std::shared_ptr<detail::RecvShared> shared, std::int64_t id)
+      : hold_(std::move(hold)), shared_(std::move(shared)), stream_id_(id) {}
 
   std::shared_ptr<detail::ConnectionHold> hold_;
+  std::shared_ptr<detail::RecvShared> shared_;
   std::int64_t stream_id_ = -1;
 };
 

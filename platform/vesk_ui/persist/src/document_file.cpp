@@ -148,7 +148,10 @@ std::optional<std::filesystem::path> rename_to_free_name(const std::filesystem::
   base += ".corrupt-" + std::to_string(unix_time);
   for (int n = 0; n < 10000; ++n) {
     std::filesystem::path candidate = base;
-    if (n > 0) candidate += "-" + std::to_string(n);
+    if (n > 0) {
+      candidate += "-";  // appended apart: g++ 12 at -O3 warns falsely on "-" + to_string(n)
+      candidate += std::to_string(n);
+    }
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, candidate.c_str(), RENAME_NOREPLACE) == 0) {
       sync_parent_directory(path);
       return candidate;

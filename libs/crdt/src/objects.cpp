@@ -3,17 +3,13 @@
 namespace crdt::detail {
 
 bool remove_preds(Conflicts& values, std::span<const OpId> pred) {
-  std::size_t before = values.size();
-  std::erase_if(values, [&](const ValueOp& v) {
-    return std::find(pred.begin(), pred.end(), v.id) != pred.end();
-  });
-  return values.size() != before;
+  return values.remove_ids(pred);
 }
 
 void insert_sorted(Conflicts& values, ValueOp op, const OpOrder& order) {
-  auto at = std::find_if(values.begin(), values.end(),
-                         [&](const ValueOp& v) { return order.less(op.id, v.id); });
-  values.insert(at, std::move(op));
+  std::size_t at = 0;
+  while (at < values.size() && !order.less(op.id, values.begin()[at].id)) ++at;
+  values.insert_at(at, std::move(op));
 }
 
 namespace {

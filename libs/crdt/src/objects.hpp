@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -25,8 +26,87 @@ struct OpOrder {
   }
 };
 
-// Concurrent values of one key or element, ascending by op id (the winner last).
-using Conflicts = std::vector<ValueOp>;
+// Concurrent values of one key or element, ascending by op id (the winner last). Nearly
+// always one value, which is kept inline to spare an allocation and a pointer chase.
+class Conflicts {
+ public:
+  Conflicts() = default;
+  explicit Conflicts(ValueOp op) : v_(std::in_place_type<ValueOp>, std::move(op)) {}
+
+  bool empty() const { return size() == 0; }
+  std::size_t size() const {
+    switch (v_.index()) {
+      case 0:
+        return 0;
+      case 1:
+        return 1;
+      default:
+        return std::get<2>(v_).size();
+    }
+  }
+  ValueOp* begin() { return const_cast<ValueOp*>(std::as_const(*this).begin()); }
+  ValueOp* end() { return begin() + size(); }
+  const ValueOp* begin() const {
+    switch (v_.index()) {
+      case 0:
+        return nullptr;
+      case 1:
+        return &std::get<1>(v_);
+      default:
+        return std::get<2>(v_).data();
+    }
+  }
+  const ValueOp* end() const { return begin() + size(); }
+  ValueOp& back() { return end()[-1]; }
+  const ValueOp& back() const { return end()[-1]; }
+  const ValueOp& front() const { return *begin(); }
+  const ValueOp& operator[](std::size_t i) const { return begin()[i]; }
+
+  void clear() { v_.emplace<0>(); }
+  ValueOp& emplace_back() {
+    switch (v_.index()) {
+      case 0:
+        return v_.emplace<1>();
+      case 1: {
+        std::vector<ValueOp> many;
+        many.reserve(2);
+        many.push_back(std::move(std::get<1>(v_)));
+        many.emplace_back();
+        v_.emplace<2>(std::move(many));
+        return std::get<2>(v_).back();
+      }
+      default:
+        return std::get<2>(v_).emplace_back();
+    }
+  }
+  void push_back(ValueOp op) { emplace_back() = std::move(op); }
+  void insert_at(std::size_t index, ValueOp op) {
+    emplace_back();
+    ValueOp* p = begin();
+    for (std::size_t i = size() - 1; i > index; --i) p[i] = std::move(p[i - 1]);
+    p[index] = std::move(op);
+  }
+  // Removes the values whose ids are listed; true when any was.
+  bool remove_ids(std::span<const OpId> ids) {
+    std::size_t kept = 0, n = size();
+    ValueOp* p = begin();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (std::find(ids.begin(), ids.end(), p[i].id) != ids.end()) continue;
+      if (kept != i) p[kept] = std::move(p[i]);
+      ++kept;
+    }
+    if (kept == n) return false;
+    if (kept == 0) {
+      clear();
+    } else if (v_.index() == 2) {
+      std::get<2>(v_).resize(kept);
+    }
+    return true;
+  }
+
+ private:
+  std::variant<std::monostate, ValueOp, std::vector<ValueOp>> v_;
+};
 
 // Removes the ops named in `pred`; true when anything was removed.
 bool remove_preds(Conflicts& values, std::span<const OpId> pred);

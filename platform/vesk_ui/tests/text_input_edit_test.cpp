@@ -1,0 +1,300 @@
+// Editing tables: a starting text and caret, a sequence of events, and the text, caret and
+// selection they must leave.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "vesk_ui/text_input.hpp"
+
+namespace vesk_ui {
+namespace {
+
+using Range = std::pair<std::size_t, std::size_t>;
+
+struct Step {
+  InputEvent event;
+  Modifiers mods;
+};
+
+Step key(NamedKey k, Modifiers mods = {}) {
+  return {KeyEvent{k}, mods};
+}
+Step shift(NamedKey k) {
+  return key(k, {.shift = true});
+}
+Step ctrl(NamedKey k) {
+  return key(k, {.control = true});
+}
+Step ctrl(const char* letter) {
+  return {KeyEvent{std::string(letter)}, {.control = true}};
+}
+Step type(const char* text) {
+  return {TextEvent{text}, {}};
+}
+
+// Emoji and marks used below, spelled out so the byte counts are visible.
+const std::string kThumbsMedium = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD";  // 👍 + skin tone, 8 bytes
+const std::string kFamily =  // man ZWJ woman ZWJ girl, 18 bytes
+    "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+const std::string kFrance = "\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7";   // regional indicators F R
+const std::string kGermany = "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA";  // D E
+const std::string kAcute = "\xCC\x81";                            // combining acute accent
+
+struct EditCase {
+  const char* name;
+  std::string text;
+  std::size_t cursor;
+  bool multiline;
+  std::vector<Step> steps;
+  std::string want_text;
+  std::size_t want_cursor;
+  std::optional<Range> want_selection;
+};
+
+class EditTable : public ::testing::TestWithParam<EditCase> {};
+
+TEST_P(EditTable, LeavesTextCaretAndSelection) {
+  const EditCase& c = GetParam();
+  TextInput input = TextInput::local();
+  input.set_multiline(c.multiline);
+  input.set_text_with_cursor(c.text, c.cursor);
+  input.set_focused(true);
+  TextInputContext ctx;
+  for (const Step& step : c.steps) input.handle_event(step.event, step.mods, ctx);
+  EXPECT_EQ(input.text(), c.want_text);
+  EXPECT_EQ(input.cursor(), c.want_cursor);
+  EXPECT_EQ(input.selection(), c.want_selection);
+}
+
+const std::string kCafe = "cafe" + kAcute + "!";  // c a f e ◌́ !  (7 bytes)
+
+INSTANTIATE_TEST_SUITE_P(
+    Editing, EditTable,
+    ::testing::Values(
+        EditCase{"TypingMultiByteText",
+                 "",
+                 0,
+                 false,
+                 {type("h"), type("\xC3\xA9"), type("llo "), type("\xE4\xB8\x96")},
+                 "h\xC3\xA9llo \xE4\xB8\x96",
+                 10,
+                 {}},
+        EditCase{"PrintableKeysDoNotTypeOnlyTextEventsDo",
+                 "",
+                 0,
+                 false,
+                 {{KeyEvent{std::string("a")}, {}}, type("a"), {KeyEvent{std::string("b")}, {}}},
+                 "a",
+                 1,
+                 {}},
+        EditCase{"ReleasedAndIgnoredKeysDoNothing",
+                 "abc",
+                 3,
+                 false,
+                 {{KeyEvent{NamedKey::Backspace, ElementState::Released}, {}},
+                  {KeyEvent{NamedKey::Backspace, ElementState::Pressed, true}, {}}},
+                 "abc",
+                 3,
+                 {}},
+        EditCase{"ControlCharactersInTextEventsAreDropped",
+                 "",
+                 0,
+                 true,
+                 {type("a\x01"
+                       "b\n\tc\x7f")},
+                 "abc",
+                 3,
+                 {}},
+        EditCase{"BackspaceDeletesAnEmojiWithItsSkinTone",
+                 "a" + kThumbsMedium,
+                 9,
+                 false,
+                 {key(NamedKey::Backspace)},
+                 "a",
+                 1,
+                 {}},
+        EditCase{"ArrowsStepOverAZwjFamilyAsOneCharacter",
+                 "x" + kFamily + "y",
+                 20,
+                 false,
+                 {key(NamedKey::ArrowLeft), key(NamedKey::ArrowLeft)},
+                 "x" + kFamily + "y",
+                 1,
+                 {}},
+        EditCase{"DeleteRemovesAWholeZwjFamily",
+                 "x" + kFamily + "y",
+                 1,
+                 false,
+                 {key(NamedKey::Delete)},
+                 "xy",
+                 1,
+                 {}},
+        EditCase{"BackspaceDeletesOneFlagOfTwo",
+                 kFrance + kGermany,
+                 16,
+                 false,
+                 {key(NamedKey::Backspace)},
+                 kFrance,
+                 8,
+                 {}},
+        EditCase{"ALetterAndItsCombiningMarkMoveAndDeleteTogether",
+                 kCafe,
+                 7,
+                 false,
+                 {key(NamedKey::ArrowLeft), key(NamedKey::ArrowLeft), key(NamedKey::Delete)},
+                 "caf!",
+                 3,
+                 {}},
+        EditCase{"ACaretInsideAClusterIsMovedBackToItsStart",
+                 kCafe,
+                 4,  // between the e and its accent
+                 false,
+                 {type("X")},
+                 "cafX" + std::string("e") + kAcute + "!",
+                 4,
+                 {}},
+        EditCase{"TypingBeforeACombiningMarkLeavesTheCaretAfterTheNewCluster",
+                 kAcute + "x",
+                 0,
+                 false,
+                 {type("e")},
+                 "e" + kAcute + "x",
+                 3,
+                 {}},
+        EditCase{"ShiftArrowsSelectAndTypingReplacesTheSelection",
+                 "abcd",
+                 4,
+                 false,
+                 {shift(NamedKey::ArrowLeft), shift(NamedKey::ArrowLeft), type("X")},
+                 "abX",
+                 3,
+                 {}},
+        EditCase{"ShiftArrowsBackToTheAnchorSelectNothing",
+                 "abcd",
+                 2,
+                 false,
+                 {shift(NamedKey::ArrowLeft), shift(NamedKey::ArrowRight)},
+                 "abcd",
+                 2,
+                 {}},
+        EditCase{"ArrowsCollapseASelectionToItsEdges",
+                 "abcdef",
+                 1,
+                 false,
+                 {shift(NamedKey::ArrowRight), shift(NamedKey::ArrowRight),
+                  shift(NamedKey::ArrowRight), key(NamedKey::ArrowLeft)},
+                 "abcdef",
+                 1,
+                 {}},
+        EditCase{"ShiftSelectionOverEmojiCoversWholeClusters",
+                 kThumbsMedium + kFamily,
+                 0,
+                 false,
+                 {shift(NamedKey::ArrowRight), shift(NamedKey::ArrowRight)},
+                 kThumbsMedium + kFamily,
+                 26,
+                 Range{0, 26}},
+        EditCase{"CtrlArrowsMoveByWords",
+                 "hello brave  new-world",
+                 22,
+                 false,
+                 {ctrl(NamedKey::ArrowLeft), ctrl(NamedKey::ArrowLeft), ctrl(NamedKey::ArrowLeft)},
+                 "hello brave  new-world",
+                 6,
+                 {}},
+        EditCase{"CtrlRightStopsAtTheEndOfTheNextWord",
+                 "hello brave  new-world",
+                 5,
+                 false,
+                 {ctrl(NamedKey::ArrowRight), ctrl(NamedKey::ArrowRight)},
+                 "hello brave  new-world",
+                 16,
+                 {}},
+        EditCase{"CtrlShiftLeftSelectsACyrillicWord",
+                 "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xD0\xBC\xD0\xB8\xD1\x80",
+                 19,
+                 false,
+                 {key(NamedKey::ArrowLeft, {.shift = true, .control = true})},
+                 "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xD0\xBC\xD0\xB8\xD1\x80",
+                 13,
+                 Range{13, 19}},
+        EditCase{"CtrlBackspaceDeletesTheWordBeforeTheCaret",
+                 "hello world  ",
+                 13,
+                 false,
+                 {ctrl(NamedKey::Backspace)},
+                 "hello ",
+                 6,
+                 {}},
+        EditCase{"CtrlDeleteDeletesToTheEndOfTheNextWord",
+                 "hello world",
+                 0,
+                 false,
+                 {ctrl(NamedKey::Delete)},
+                 " world",
+                 0,
+                 {}},
+        EditCase{"BackspaceAndDeleteAtTheEdgesChangeNothing",
+                 "ab",
+                 0,
+                 false,
+                 {key(NamedKey::Backspace), key(NamedKey::End), key(NamedKey::Delete)},
+                 "ab",
+                 2,
+                 {}},
+        EditCase{"HomeAndEndFollowLogicalLinesBeforeTheFirstDraw",
+                 "one\ntwo\nthree",
+                 6,
+                 true,
+                 {key(NamedKey::Home), shift(NamedKey::End)},
+                 "one\ntwo\nthree",
+                 7,
+                 Range{4, 7}},
+        EditCase{"CtrlHomeAndCtrlEndGoToTheTextEdges",
+                 "one\ntwo",
+                 5,
+                 true,
+                 {ctrl(NamedKey::Home), key(NamedKey::End, {.shift = true, .control = true})},
+                 "one\ntwo",
+                 7,
+                 Range{0, 7}},
+        EditCase{"SelectAllThenBackspaceEmptiesTheInput",
+                 "h\xC3\xA9llo " + kThumbsMedium,
+                 2,
+                 false,
+                 {ctrl("a"), key(NamedKey::Backspace)},
+                 "",
+                 0,
+                 {}},
+        EditCase{"UpAndDownInOneLineGoToTheEnds",
+                 "abc",
+                 1,
+                 false,
+                 {key(NamedKey::ArrowUp), type("<"), key(NamedKey::ArrowDown), type(">")},
+                 "<abc>",
+                 5,
+                 {}},
+        EditCase{"ShiftEnterInsertsALineFeedInAMultiLineInput",
+                 "ab",
+                 1,
+                 true,
+                 {shift(NamedKey::Enter)},
+                 "a\nb",
+                 2,
+                 {}},
+        EditCase{"ShiftEnterInsertsNothingInAOneLineInput",
+                 "ab",
+                 1,
+                 false,
+                 {shift(NamedKey::Enter), key(NamedKey::Enter)},
+                 "ab",
+                 1,
+                 {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vesk_ui

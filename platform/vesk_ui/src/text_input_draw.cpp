@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 
 #include "text_input_metrics.hpp"
 #include "vesk_ui/text_input.hpp"
@@ -91,7 +92,8 @@ void TextInput::draw_composition(Painter& painter, const Theme& theme, const Tex
   double thickness = text_input_metrics::kUnderlineThickness;
   for_each_line_span(layout, from, from + composition_.size(),
                      [&](double x0, double x1, const LineMetrics& line) {
-                       double y = origin_.y + line.baseline + 2;
+                       // On whole pixels so the line stays crisp.
+                       double y = std::round(origin_.y + line.baseline + 2);
                        Rect r{origin_.x + x0, y, origin_.x + x1, y + thickness};
                        painter.scene.fill(painter.transform, Path::rect(r), theme.text_primary);
                      });

@@ -13,7 +13,7 @@ inline double padding_x(bool multiline) {
 // Breathing room above and below text that scrolls.
 inline constexpr double kScrollPaddingY = 4.0;
 inline constexpr double kCaretWidth = 1.5;
-inline constexpr double kUnderlineThickness = 1.2;
+inline constexpr double kUnderlineThickness = 1.0;
 inline constexpr float kSelectionAlpha = 0.35f;
 // Visible for the first half of each period, counted from the caret's last move.
 inline constexpr std::chrono::milliseconds kBlinkPeriod{1060};

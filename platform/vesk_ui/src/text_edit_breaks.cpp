@@ -4,6 +4,7 @@
 #include <unicode/utext.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 
@@ -23,6 +24,8 @@ struct UTextCloser {
 class Breaks {
  public:
   Breaks(UBreakIteratorType type, std::string_view text) {
+    // ICU's offsets are 32-bit; longer text falls back to whole code points.
+    if (text.size() > static_cast<std::size_t>(INT32_MAX)) return;
     UErrorCode status = U_ZERO_ERROR;
     text_.reset(utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
     if (U_FAILURE(status)) return;

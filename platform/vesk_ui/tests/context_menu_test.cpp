@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +14,8 @@ namespace {
 
 ContextMenu menu_of_three() {
   ContextMenu menu({ContextMenuItem::destructive_item("Delete"),
-                    ContextMenuItem::plain("Archive / unarchive"), ContextMenuItem::plain("Rename")});
+                    ContextMenuItem::plain("Archive / unarchive"),
+                    ContextMenuItem::plain("Rename")});
   menu.items()[0].code = 0x4e;
   return menu;
 }
@@ -101,6 +103,10 @@ struct KeyCase {
   std::optional<std::size_t> highlighted;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class ContextMenuKeys : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(ContextMenuKeys, MoveTheHighlightChooseAndClose) {
@@ -128,19 +134,13 @@ INSTANTIATE_TEST_SUITE_P(
                 false,
                 {}},
         KeyCase{"UpFromNothingHighlightsTheLast", {NamedKey::ArrowUp}, {}, true, 2},
-        KeyCase{"DownWrapsFromTheLastToTheFirst",
-                {NamedKey::End, NamedKey::ArrowDown},
-                {},
-                true,
-                0},
+        KeyCase{
+            "DownWrapsFromTheLastToTheFirst", {NamedKey::End, NamedKey::ArrowDown}, {}, true, 0},
         KeyCase{"UpWrapsFromTheFirstToTheLast", {NamedKey::Home, NamedKey::ArrowUp}, {}, true, 2},
         KeyCase{"SpaceChoosesLikeEnter", {NamedKey::ArrowUp, NamedKey::Space}, 2, false, {}},
         KeyCase{"EnterWithNothingHighlightedChoosesNothing", {NamedKey::Enter}, {}, true, {}},
-        KeyCase{"EscapeClosesWithoutAChoice",
-                {NamedKey::ArrowDown, NamedKey::Escape},
-                {},
-                false,
-                {}}),
+        KeyCase{
+            "EscapeClosesWithoutAChoice", {NamedKey::ArrowDown, NamedKey::Escape}, {}, false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ContextMenuKeysOther, ReleasesIgnoredKeysTextAndWheelAreNotTheMenus) {
@@ -176,7 +176,8 @@ TEST(ContextMenuPointer, HoverHighlightsAPressChoosesAndAPressOutsideCloses) {
     ContextMenu menu = menu_of_three();
     menu.open_at(200, 100);
     Point second = menu.item_rect(1)->center();
-    ContextMenuResponse r = menu.handle_event(PointerMoved{second.x * scale, second.y * scale}, scale);
+    ContextMenuResponse r =
+        menu.handle_event(PointerMoved{second.x * scale, second.y * scale}, scale);
     EXPECT_TRUE(r.consumed);
     EXPECT_EQ(menu.highlighted(), 1u);
     // The opening secondary button's release, and other buttons, over the menu choose nothing.
@@ -305,7 +306,8 @@ TEST(ContextMenuDraw, PaintsTheCardTheHighlightAndDestructiveLabelsInsideTheBoun
   auto count = [&](const Rect& r, auto pred) {
     int n = 0;
     for (int y = static_cast<int>(r.y0); y < static_cast<int>(r.y1); ++y) {
-      for (int x = static_cast<int>(r.x0); x < static_cast<int>(r.x1); ++x) n += pred(scene.pixel(x, y));
+      for (int x = static_cast<int>(r.x0); x < static_cast<int>(r.x1); ++x)
+        n += pred(scene.pixel(x, y));
     }
     return n;
   };

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "vesk_ui/text_edit_breaks.hpp"
+#include "vesk_ui/text_edit_sanitize.hpp"
 #include "vesk_ui/text_input.hpp"
 
 namespace vesk_ui {
@@ -54,6 +58,10 @@ struct EditCase {
   std::size_t want_cursor;
   std::optional<Range> want_selection;
 };
+
+void PrintTo(const EditCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class EditTable : public ::testing::TestWithParam<EditCase> {};
 
@@ -295,6 +303,107 @@ INSTANTIATE_TEST_SUITE_P(
                  1,
                  {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Whatever arrives in whatever order, the input holds clean text and its caret, anchor and
+// selection stay on character boundaries inside it. Fragments include the pieces emoji and
+// marks are built from (a lone joiner, a lone skin tone, half a flag) and broken bytes.
+TEST(EditInvariants, RandomEventSequencesKeepTextCleanAndOffsetsOnBoundaries) {
+  const std::vector<std::string> fragments = {"a",
+                                              " ",
+                                              "word ",
+                                              "\xC3\xA9",
+                                              "\xE4\xB8\x96",
+                                              kAcute,
+                                              kThumbsMedium,
+                                              kFamily,
+                                              kFrance,
+                                              "\xE2\x80\x8D",
+                                              "\xF0\x9F\x8F\xBD",
+                                              "\xF0\x9F\x87\xAB",
+                                              "\xFF",
+                                              "\xE2\x82",
+                                              "x\ny",
+                                              "\r\n",
+                                              "\t",
+                                              std::string("\0", 1)};
+  const std::vector<NamedKey> keys = {NamedKey::ArrowLeft, NamedKey::ArrowRight, NamedKey::ArrowUp,
+                                      NamedKey::ArrowDown, NamedKey::Home,       NamedKey::End,
+                                      NamedKey::Backspace, NamedKey::Delete,     NamedKey::Enter,
+                                      NamedKey::Insert};
+  const std::vector<const char*> letters = {"a", "c", "x", "v"};
+  std::mt19937 rng(20261210);
+  auto pick = [&](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+
+  Theme theme = Theme::dark();
+  Scene scene(320, 120);
+  TextRenderer renderer;
+  Painter painter{scene, renderer};
+  for (int session = 0; session < 24; ++session) {
+    TextInput input = TextInput::local();
+    bool multiline = session % 2 == 0;
+    input.set_multiline(multiline);
+    input.apply_layout_external({10, 10, 200, 60});
+    input.set_focused(true);
+    MemoryClipboard clipboard;
+    TextInputContext ctx{&clipboard, 1.0};
+    for (int step = 0; step < 250; ++step) {
+      Modifiers mods{pick(3) == 0, pick(3) == 0, false, false};
+      std::string fragment = fragments[pick(fragments.size())] + fragments[pick(fragments.size())];
+      switch (pick(10)) {
+        case 0:
+        case 1:
+          input.handle_event(TextEvent{fragment}, {}, ctx);
+          break;
+        case 2:
+        case 3:
+          input.handle_event(KeyEvent{keys[pick(keys.size())]}, mods, ctx);
+          break;
+        case 4:
+          input.handle_event(KeyEvent{std::string(letters[pick(letters.size())])},
+                             {.control = true}, ctx);
+          break;
+        case 5:
+          input.handle_event(CompositionEvent{fragment, pick(fragment.size() + 2)}, {}, ctx);
+          break;
+        case 6:
+          input.set_text_with_cursor(input.text() + fragment, pick(input.text().size() + 4));
+          break;
+        case 7:
+          clipboard.set_text(fragment);
+          input.insert_text(fragment);
+          break;
+        case 8: {
+          FrameTiming timing;
+          input.draw(painter, theme, timing);
+          double x = 10 + static_cast<double>(pick(200)), y = 10 + static_cast<double>(pick(60));
+          input.handle_event(PointerMoved{x, y}, {}, ctx);
+          input.handle_event(PointerButton{PointerButtonKind::Primary, ElementState::Pressed,
+                                           static_cast<std::uint8_t>(1 + pick(2))},
+                             mods, ctx);
+          break;
+        }
+        default:
+          input.perform_action({static_cast<std::uint8_t>(pick(2) ? 7 : 8), fragment});
+          break;
+      }
+      const std::string& text = input.text();
+      SCOPED_TRACE(testing::Message() << "session " << session << " step " << step);
+      ASSERT_EQ(text_edit::sanitize(text, !multiline), text);
+      ASSERT_EQ(text_edit::sanitize(input.composition(), true), input.composition());
+      ASSERT_LE(input.cursor(), text.size());
+      ASSERT_EQ(text_edit::snap_to_grapheme(text, input.cursor()), input.cursor());
+      if (auto anchor = input.selection_anchor()) {
+        ASSERT_LE(*anchor, text.size());
+        ASSERT_EQ(text_edit::snap_to_grapheme(text, *anchor), *anchor);
+      }
+      auto [from, to] = input.selection_range();
+      ASSERT_LE(from, to);
+      ASSERT_LE(to, text.size());
+    }
+  }
+}
 
 }  // namespace
 }  // namespace vesk_ui

@@ -18,6 +18,8 @@ template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Text events carry typed characters only: line breaks come from Shift+Enter and tabs move the
 // focus, so a line feed or tab inside one is dropped rather than typed a second time.

@@ -15,16 +15,6 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 
-// A document nobody writes to disk, for programs that open no store.
-class MemoryState final : public StateStore {
- public:
-  crdt::Document& document() override { return document_; }
-  std::optional<std::string> persist() override { return std::nullopt; }
-
- private:
-  crdt::Document document_;
-};
-
 int render_screenshot(const LaunchDescription& d, const ShotRequest& request, std::ostream& err) {
   if (!d.render_screenshot) {
     err << "this program renders no screenshots\n";
@@ -51,27 +41,22 @@ int open_window(const LaunchDescription& d, const std::string& program, std::ost
   settings.high_dpi = d.options.high_dpi;
   settings.vsync = d.launch_flag ? d.launch_flag() : true;
 
-  std::unique_ptr<StateStore> state =
-      d.open_state ? d.open_state(crdt::ActorId::random()) : std::make_unique<MemoryState>();
-  if (!state) {
-    err << "the document store could not be opened\n";
-    return 1;
-  }
+  App app(d.application_id);
+  if (d.register_actions) d.register_actions(app);
+  // Each session writes as an actor of its own, as replicated documents expect.
+  crdt::ActorId actor = crdt::ActorId::random();
+  persist::DocumentStore state = d.open_state ? d.open_state(actor, persist::PersistOptions{})
+                                              : persist::open(actor, persist::PersistOptions{});
   std::unique_ptr<Widget> root = d.build_app ? d.build_app() : nullptr;
   if (!root) {
     err << "this program has no window\n";
     return 1;
   }
 
-  bool failing = false;
-  sdl::PersistFn persist = [&] {
-    std::optional<std::string> error = state->persist();
-    // Said once per run of failures, not every frame.
-    if (error && !failing) err << "cannot save the document: " << *error << "\n";
-    failing = error.has_value();
-  };
+  // The store tells the user itself when writing fails, and retries with the next change.
+  sdl::PersistFn persist = [&] { state.persist(); };
   std::optional<sdl::WindowError> error =
-      sdl::run_window(settings, *root, state->document(), persist);
+      sdl::run_window(settings, *root, state.document(), persist);
   root.reset();
   persist();
   if (error) {

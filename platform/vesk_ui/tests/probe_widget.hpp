@@ -31,6 +31,8 @@ class ProbeWidget final : public Widget {
             DrawCtx& ctx) override {
     ++draws;
     drawn_bounds = bounds;
+    drawn_width = bounds.width();
+    drawn_height = bounds.height();
     drawn_scale = ctx.scale_factor;
     Painter p{scene, text, ctx.transform};
     scene.fill(p.transform, Path::rect(bounds), kProbeGround);
@@ -103,7 +105,8 @@ class ProbeWidget final : public Widget {
   std::atomic<int> animation_frames_left{0};
   std::atomic<bool> redraw_requested{false};
   std::size_t first_sync_keys = 0;
-  Rect drawn_bounds;
+  std::atomic<double> drawn_width{0}, drawn_height{0};
+  Rect drawn_bounds;  // read only once the window has closed
   double drawn_scale = 0;
   bool may_write = false;
   std::optional<std::string> clipboard_after_key;

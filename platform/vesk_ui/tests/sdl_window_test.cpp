@@ -3,13 +3,18 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 
 #include "probe_widget.hpp"
+#include "temp_dir.hpp"
+#include "vesk_ui/launch.hpp"
 #include "vesk_ui/sdl_clipboard.hpp"
 #include "xvfb_support.hpp"
 
@@ -102,11 +107,12 @@ class SdlWindowTest : public ::testing::Test {
     return run_tool(args, server_->display()).status == 0;
   }
 
-  // Runs the window on this thread while `drive` acts on it from another. `drive` returns an
+  // Runs a window on this thread (`open`, which returns an error text or an empty one) while
+  // `drive` acts on it from another once `painted` says a frame was drawn. `drive` returns an
   // empty text when all went well, else what failed; the window is asked to close either way.
-  std::string run_driven(ProbeWidget& widget, crdt::Document& doc, const PersistFn& persist,
-                         WindowRun& run,
-                         const std::function<std::string(Window, XClient&)>& drive) {
+  std::string drive_window(const std::function<std::string()>& open,
+                           const std::function<bool()>& painted,
+                           const std::function<std::string(Window, XClient&)>& drive) {
     std::atomic<bool> returned{false};
     std::string failure;
     std::thread driver([&] {
@@ -117,7 +123,7 @@ class SdlWindowTest : public ::testing::Test {
         return;
       }
       XClient x(server_->display());
-      if (!wait_until([&] { return widget.draws > 0; }, 10s)) {
+      if (!wait_until(painted, 10s)) {
         failure = "the window painted no frame within 10 s";
       } else {
         failure = drive(*window, x);
@@ -128,11 +134,22 @@ class SdlWindowTest : public ::testing::Test {
         push_quit();
       }
     });
-    std::optional<WindowError> error = run_window(settings_, widget, doc, persist, &run);
+    std::string error = open();
     returned = true;
     driver.join();
-    if (error) failure += "; " + error->message;
+    if (!error.empty()) failure += "; " + error;
     return failure;
+  }
+
+  std::string run_driven(ProbeWidget& widget, crdt::Document& doc, const PersistFn& persist,
+                         WindowRun& run,
+                         const std::function<std::string(Window, XClient&)>& drive) {
+    return drive_window(
+        [&] {
+          std::optional<WindowError> error = run_window(settings_, widget, doc, persist, &run);
+          return error ? error->message : std::string();
+        },
+        [&] { return widget.draws > 0; }, drive);
   }
 
   std::unique_ptr<XvfbServer> server_;
@@ -236,6 +253,80 @@ TEST_F(SdlWindowTest, WaitsWhenIdleAndRunsFramesWhileTheWidgetAnimates) {
   // Idle, the loop only wakes for its slow housekeeping frame: far from 60 a second.
   EXPECT_LE(idle_frames, 5);
   EXPECT_EQ(run.persists, 0u);
+}
+
+TEST_F(SdlWindowTest, TheLaunchedWindowSavesTheDocumentBeforeItReturns) {
+  testing::TempDir dir;
+  const std::filesystem::path file = dir.path() / "state" / "doc.bin";
+  std::atomic<ProbeWidget*> probe{nullptr};
+  std::vector<std::string> calls;
+  std::optional<std::pair<std::string, std::size_t>> app_seen;
+
+  LaunchDescription d;
+  d.application_id = "org.example.Probe";
+  d.build_app = [&]() -> std::unique_ptr<Widget> {
+    calls.push_back("build_app");
+    auto widget = std::make_unique<ProbeWidget>();
+    probe = widget.get();
+    return widget;
+  };
+  d.register_actions = [&](App& app) {
+    calls.push_back("register_actions");
+    app_seen = {app.application_id(), app.action_registry_mut().size()};
+  };
+  d.default_window_size = [&] {
+    calls.push_back("default_window_size");
+    return WindowSize{500, 300};
+  };
+  d.launch_flag = [&] {
+    calls.push_back("launch_flag");
+    return false;
+  };
+  d.open_state = [&](crdt::ActorId actor, persist::PersistOptions options) {
+    calls.push_back("open_state");
+    return persist::open_migrating(std::move(actor), options, file);
+  };
+
+  std::string usage_out, usage_err;
+  int status = -1;
+  double width = 0, height = 0;
+  std::string failure = drive_window(
+      [&] {
+        std::ostringstream out, err;
+        status = launch::run(d, kTitle, {}, out, err);
+        usage_out = out.str();
+        usage_err = err.str();
+        return std::string();
+      },
+      [&] { return probe.load() != nullptr && probe.load()->draws > 0; },
+      [&](Window w, XClient&) {
+        ProbeWidget& widget = *probe.load();
+        width = widget.drawn_width;
+        height = widget.drawn_height;
+        xdotool({"mousemove", "--window", std::to_string(w), "10", "10"});
+        for (const char* key : {"x", "y"}) {
+          if (!xdotool({"key", key})) return std::string("xdotool could not type");
+        }
+        if (!wait_until([&] { return widget.key_presses >= 2; }, 5s))
+          return std::string("the keys did not arrive within 5 s");
+        return std::string();
+      });
+  ASSERT_EQ(failure, "");
+  EXPECT_EQ(status, 0) << usage_err;
+  EXPECT_EQ(usage_out, "");
+  EXPECT_EQ(width, 500);
+  EXPECT_EQ(height, 300);
+  ASSERT_TRUE(app_seen.has_value());
+  EXPECT_EQ(app_seen->first, "org.example.Probe");
+  for (const char* callback :
+       {"register_actions", "default_window_size", "launch_flag", "open_state", "build_app"}) {
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), callback), 1) << callback;
+  }
+
+  // Whatever reached the document before the window closed is in the file now.
+  persist::DocumentStore reopened =
+      persist::open_migrating(crdt::ActorId::random(), persist::PersistOptions{}, file);
+  EXPECT_EQ(stored_presses(reopened.document()), 2);
 }
 
 TEST_F(SdlWindowTest, TheSystemClipboardKeepsTextUpToAnEmbeddedNul) {

@@ -12,19 +12,12 @@
 #include <vector>
 
 #include "crdt/document.hpp"
+#include "vesk_ui/app.hpp"
+#include "vesk_ui/persist.hpp"
 #include "vesk_ui/shot_frame.hpp"
 #include "vesk_ui/widget.hpp"
 
 namespace vesk_ui {
-
-// The document the window works on, kept and written to disk by the program's store.
-class StateStore {
- public:
-  virtual ~StateStore() = default;
-  virtual crdt::Document& document() = 0;
-  // Makes the changes so far durable. None on success, else what went wrong.
-  virtual std::optional<std::string> persist() = 0;
-};
 
 struct WindowSize {
   std::uint32_t width = 1280;
@@ -49,11 +42,15 @@ struct LaunchDescription {
   std::function<std::unique_ptr<Widget>()> build_app;
   // One screenshot; none on success, else the error text.
   std::function<std::optional<std::string>(const ShotRequest&)> render_screenshot;
+  // Registers the program's action types, before the window is built.
+  std::function<void(App&)> register_actions;
   std::function<WindowSize()> default_window_size;
   // Whether the window presents in step with the display (vsync).
   std::function<bool()> launch_flag;
-  // Opens the document store with the actor this session writes as.
-  std::function<std::unique_ptr<StateStore>(crdt::ActorId actor)> open_state;
+  // Opens the document store (persist::open_migrating or persist::open) with the two values
+  // given: the actor this session writes as and the store's options.
+  std::function<persist::DocumentStore(crdt::ActorId actor, persist::PersistOptions options)>
+      open_state;
 
   LaunchOptions options;
 };
@@ -66,8 +63,9 @@ namespace launch {
 int run(const LaunchDescription& description, const std::string& program,
         std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
-// Reads the process's own command line and runs; returns when the window was closed or the
-// screenshot written, exits the process with a non-zero status on any failure.
+// Reads the process's own command line and runs; returns when the window was closed (and the
+// document persisted) or the screenshot written, exits the process with a non-zero status on
+// any failure.
 void run_or_exit(const LaunchDescription& description);
 
 }  // namespace launch

@@ -10,7 +10,8 @@
 namespace vesk_ui {
 
 // Named keys, numbered as the toolkit forwards them to widgets. Only these are delivered as
-// named keys; every other key arrives as the text it produces.
+// named keys; every other key arrives as the text it produces. The space bar arrives as the
+// text " " (widgets that take Space as a named key too may match either).
 enum class NamedKey : std::uint16_t {
   Alt = 0,
   Control = 3,

@@ -12,10 +12,10 @@ constexpr double kLabelInset = 10;
 
 }  // namespace
 
-void ContextMenu::draw(Painter& painter, const Theme& theme, const Rect& bounds) const {
+void ContextMenu::draw(Scene& scene, const Rect& bounds, TextRenderer& text, const Theme& theme,
+                       const DrawCtx& ctx) const {
   if (!open_) return;
-  Scene& scene = painter.scene;
-  const Affine& t = painter.transform;
+  const Affine& t = ctx.transform;
   Rect menu = *rect();
   // Nothing of the menu paints outside the area it was opened in.
   scene.push_layer(t, bounds);
@@ -29,11 +29,10 @@ void ContextMenu::draw(Painter& painter, const Theme& theme, const Rect& bounds)
       scene.fill(t, Path::rounded_rect(row, kHighlightRadius), tint.with_alpha(0.22f));
     }
     Color ink = item.destructive ? theme.danger : theme.text_primary;
-    auto label = painter.text.shape(item.label, kLabelSize, 0);
+    auto label = text.shape(item.label, kLabelSize, 0);
     // Long labels are cut at the row's edge rather than spilling out of the menu.
     scene.push_layer(t, {row.x0 + kLabelInset, row.y0, row.x1 - kLabelInset, row.y1});
-    painter.text.draw(scene, t, *label,
-                      {row.x0 + kLabelInset, row.center().y - label->height() / 2}, ink);
+    text.draw(scene, t, *label, {row.x0 + kLabelInset, row.center().y - label->height() / 2}, ink);
     scene.pop_layer();
   }
   scene.pop_layer();

@@ -122,13 +122,14 @@ bool TextInput::perform_action(const SemanticAction& action) {
   return false;
 }
 
-bool TextInput::handle_event(const InputEvent& event, Modifiers modifiers, TextInputContext& ctx) {
+bool TextInput::handle_event(const InputEvent& event, Modifiers modifiers, double scale_factor,
+                             ToolkitCtx& ctx) {
   return std::visit(
       Overloaded{
           [&](const KeyEvent& key) { return handle_key(key, modifiers, ctx); },
           [&](const TextEvent& text) { return handle_text(text.text); },
           [&](const CompositionEvent& composition) { return handle_composition(composition); },
-          [&](const PointerMoved& moved) { return handle_pointer_move(moved, ctx); },
+          [&](const PointerMoved& moved) { return handle_pointer_move(moved, scale_factor); },
           [&](const PointerButton& button) { return handle_pointer_button(button, modifiers); },
           [&](const PointerLeft&) { return false; },
           [&](const WheelEvent&) { return false; },
@@ -151,7 +152,7 @@ bool TextInput::move_caret(std::size_t offset, bool extend) {
   return before != std::pair{cursor(), buffer_.anchor()};
 }
 
-bool TextInput::handle_key(const KeyEvent& key, Modifiers mods, TextInputContext& ctx) {
+bool TextInput::handle_key(const KeyEvent& key, Modifiers mods, ToolkitCtx& ctx) {
   // Only presses act: a release would repeat what its press already did.
   if (key.ignored || key.state != ElementState::Pressed) return false;
   if (const auto* chars = std::get_if<std::string>(&key.key)) {
@@ -214,7 +215,7 @@ bool TextInput::handle_key(const KeyEvent& key, Modifiers mods, TextInputContext
   }
 }
 
-bool TextInput::handle_shortcut(char letter, TextInputContext& ctx) {
+bool TextInput::handle_shortcut(char letter, ToolkitCtx& ctx) {
   switch (letter) {
     case 'a':
       if (text().empty()) return false;
@@ -235,15 +236,14 @@ bool TextInput::handle_shortcut(char letter, TextInputContext& ctx) {
 }
 
 // Answers whether a selection was copied. Copying changes nothing in the input itself.
-bool TextInput::copy(TextInputContext& ctx) const {
-  if (!ctx.clipboard || !buffer_.selection()) return false;
-  ctx.clipboard->set_text(buffer_.selected_text());
+bool TextInput::copy(ToolkitCtx& ctx) const {
+  if (!buffer_.selection()) return false;
+  ctx.clipboard.set_text(buffer_.selected_text());
   return true;
 }
 
-bool TextInput::paste(TextInputContext& ctx) {
-  if (!ctx.clipboard) return false;
-  std::optional<std::string> pasted = ctx.clipboard->get_text();
+bool TextInput::paste(ToolkitCtx& ctx) {
+  std::optional<std::string> pasted = ctx.clipboard.get_text();
   if (!pasted) return false;
   std::string clean = text_edit::sanitize(*pasted, !multiline_);
   if (clean.empty()) return false;
@@ -270,8 +270,8 @@ bool TextInput::handle_composition(const CompositionEvent& composition) {
   return true;
 }
 
-bool TextInput::handle_pointer_move(const PointerMoved& moved, TextInputContext& ctx) {
-  double scale = ctx.scale_factor > 0 ? ctx.scale_factor : 1.0;
+bool TextInput::handle_pointer_move(const PointerMoved& moved, double scale_factor) {
+  double scale = scale_factor > 0 ? scale_factor : 1.0;
   pointer_ = Point{moved.x / scale, moved.y / scale};
   if (!dragging_) return false;
   std::optional<std::size_t> at = offset_at(*pointer_);

@@ -29,9 +29,11 @@ void for_each_line_span(const TextLayout& layout, std::size_t from, std::size_t 
 
 }  // namespace
 
-void TextInput::draw(Painter& painter, const Theme& theme, FrameTiming& timing) {
+void TextInput::draw(Scene& scene, TextRenderer& text, const Theme& theme, DrawCtx& ctx) {
   using namespace text_input_metrics;
+  Painter painter{scene, text, ctx.transform};
   caret_rect_.reset();
+  next_blink_.reset();
   if (rect_.is_empty()) return;
   std::optional<double> wrap;
   if (multiline_) wrap = wrap_width();
@@ -51,16 +53,16 @@ void TextInput::draw(Painter& painter, const Theme& theme, FrameTiming& timing) 
 
   if (focused_) {
     if (caret_moved_) {
-      blink_epoch_ = timing.now;
+      blink_epoch_ = ctx.now;
       caret_moved_ = false;
     }
     bool visible = true;
     if (blink_caret_) {
-      auto elapsed = std::max(Clock::duration::zero(), timing.now - blink_epoch_);
+      auto elapsed = std::max(Clock::duration::zero(), ctx.now - blink_epoch_);
       auto phase = elapsed % std::chrono::duration_cast<Clock::duration>(kBlinkPeriod);
       auto half = std::chrono::duration_cast<Clock::duration>(kBlinkPeriod) / 2;
       visible = phase < half;
-      timing.request_frame_at(timing.now + (visible ? half - phase : 2 * half - phase));
+      next_blink_ = ctx.now + (visible ? half - phase : 2 * half - phase);
     }
     Rect box{origin_.x + caret.x0 - kCaretWidth / 2, origin_.y + caret.y0,
              origin_.x + caret.x0 + kCaretWidth / 2, origin_.y + caret.y1};

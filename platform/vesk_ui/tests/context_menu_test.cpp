@@ -290,14 +290,14 @@ TEST(ContextMenuDraw, PaintsTheCardTheHighlightAndDestructiveLabelsInsideTheBoun
   Theme theme = Theme::dark();
   Scene scene(480, 260);
   TextRenderer text;
-  Painter painter{scene, text};
+  DrawCtx ctx{Affine::identity(), 1.0, {}};
   scene.clear(theme.window_bg);
   ContextMenu menu = menu_of_three();
   menu.add_item(ContextMenuItem::plain("A label far too long to fit inside the menu's width"));
   Rect bounds{0, 0, 480, 260};
   menu.open_at_clamped(300, 40, bounds);
   menu.handle_event(PointerMoved{menu.item_rect(1)->center().x, menu.item_rect(1)->center().y});
-  menu.draw(painter, theme, bounds);
+  menu.draw(scene, bounds, text, theme, ctx);
   scene.write_png(testing::TempDir() + "context_menu.png");
 
   auto distance = [](Color a, Color b) {
@@ -330,7 +330,7 @@ TEST(ContextMenuDraw, PaintsTheCardTheHighlightAndDestructiveLabelsInsideTheBoun
   // A closed menu paints nothing.
   scene.clear(theme.window_bg);
   menu.close();
-  menu.draw(painter, theme, bounds);
+  menu.draw(scene, bounds, text, theme, ctx);
   EXPECT_EQ(count(bounds, [&](Color c) { return distance(c, theme.window_bg) > 0.01f; }), 0);
 }
 

@@ -29,10 +29,10 @@ class TextInputOnScreen : public ::testing::Test {
     input.set_focused(true);
     return input;
   }
-  void draw(TextInput& input, FrameTiming::Clock::time_point now = {}) {
-    timing = FrameTiming{now, std::nullopt};
+  void draw(TextInput& input, TextInput::Clock::time_point now = {}) {
+    DrawCtx ctx{Affine::identity(), 1.0, now};
     scene.clear(theme.field_bg);
-    input.draw(painter, theme, timing);
+    input.draw(scene, text, theme, ctx);
   }
   // The caret's centre after placing it at `offset` and drawing.
   Point caret_at(TextInput& input, std::size_t offset) {
@@ -42,27 +42,25 @@ class TextInputOnScreen : public ::testing::Test {
     return {(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2};
   }
   bool move(TextInput& input, Point p, double scale = 1.0) {
-    TextInputContext scaled{nullptr, scale};
-    return input.handle_event(PointerMoved{p.x * scale, p.y * scale}, {}, scaled);
+    return input.handle_event(PointerMoved{p.x * scale, p.y * scale}, {}, scale, ctx);
   }
   bool press(TextInput& input, std::uint8_t clicks = 1, Modifiers mods = {}) {
     return input.handle_event(
-        PointerButton{PointerButtonKind::Primary, ElementState::Pressed, clicks}, mods, ctx);
+        PointerButton{PointerButtonKind::Primary, ElementState::Pressed, clicks}, mods, 1.0, ctx);
   }
   bool release(TextInput& input) {
     return input.handle_event(PointerButton{PointerButtonKind::Primary, ElementState::Released}, {},
-                              ctx);
+                              1.0, ctx);
   }
   bool key(TextInput& input, NamedKey k, Modifiers mods = {}) {
-    return input.handle_event(KeyEvent{k}, mods, ctx);
+    return input.handle_event(KeyEvent{k}, mods, 1.0, ctx);
   }
 
   Theme theme = Theme::dark();
   Scene scene{480, 240};
   TextRenderer text;
-  Painter painter{scene, text};
-  FrameTiming timing;
-  TextInputContext ctx;
+  MemoryClipboard clipboard;
+  ToolkitCtx ctx{clipboard, {}};
 };
 
 TEST_F(TextInputOnScreen, APressPutsTheCaretOnTheCharacterBoundaryUnderThePointer) {
@@ -209,7 +207,7 @@ TEST_F(TextInputOnScreen, TheCaretBlinksWhileFocusedAndAsksForTheFramesToDoIt) {
   TextInput input = make(false, {20, 20, 300, 52});
   input.set_blink_caret(true);
   input.set_text("blink");
-  auto t0 = FrameTiming::Clock::time_point{} + 10s;
+  auto t0 = TextInput::Clock::time_point{} + 10s;
   auto caret_lit = [&] {
     Rect r = *input.caret_rect();
     Color c = scene.pixel(static_cast<int>(std::floor((r.x0 + r.x1) / 2)),
@@ -219,29 +217,29 @@ TEST_F(TextInputOnScreen, TheCaretBlinksWhileFocusedAndAsksForTheFramesToDoIt) {
   draw(input, t0);
   EXPECT_TRUE(input.needs_animation_frame());
   EXPECT_TRUE(caret_lit());
-  ASSERT_TRUE(timing.next_frame.has_value());
-  auto off_at = *timing.next_frame;
+  ASSERT_TRUE(input.next_frame_at().has_value());
+  auto off_at = *input.next_frame_at();
   EXPECT_GT(off_at, t0);
   EXPECT_LE(off_at, t0 + 1s);
   draw(input, off_at + 1ms);
   EXPECT_FALSE(caret_lit());
-  ASSERT_TRUE(timing.next_frame.has_value());
-  EXPECT_GT(*timing.next_frame, off_at + 1ms);
+  ASSERT_TRUE(input.next_frame_at().has_value());
+  EXPECT_GT(*input.next_frame_at(), off_at + 1ms);
   // Typing shows the caret again at once.
-  input.handle_event(TextEvent{"!"}, {}, ctx);
+  input.handle_event(TextEvent{"!"}, {}, 1.0, ctx);
   draw(input, off_at + 2ms);
   EXPECT_TRUE(caret_lit());
 
   // A steady caret and an unfocused input ask for nothing; the unfocused one has no caret.
   input.set_blink_caret(false);
   draw(input, off_at + 3ms);
-  EXPECT_FALSE(timing.next_frame.has_value());
+  EXPECT_FALSE(input.next_frame_at().has_value());
   EXPECT_TRUE(caret_lit());
   input.set_blink_caret(true);
   input.set_focused(false);
   draw(input, off_at + 4ms);
   EXPECT_FALSE(input.needs_animation_frame());
-  EXPECT_FALSE(timing.next_frame.has_value());
+  EXPECT_FALSE(input.next_frame_at().has_value());
   EXPECT_FALSE(input.caret_rect().has_value());
 }
 
@@ -277,7 +275,7 @@ TEST_F(TextInputOnScreen, PaintsTheSelectionTheCompositionUnderlineAndThePlaceho
   // Composing at the caret: a solid underline under the composed text, in the text colour.
   input.set_text_with_cursor("type ", 5);
   Point composing_from = caret_at(input, 5);
-  input.handle_event(CompositionEvent{"\xE3\x81\x8B\xE3\x81\xAA", 6}, {}, ctx);
+  input.handle_event(CompositionEvent{"\xE3\x81\x8B\xE3\x81\xAA", 6}, {}, 1.0, ctx);
   draw(input);
   scene.write_png(testing::TempDir() + "text_input_composition.png");
   Rect end = *input.caret_rect();

@@ -71,8 +71,9 @@ TEST_P(EditTable, LeavesTextCaretAndSelection) {
   input.set_multiline(c.multiline);
   input.set_text_with_cursor(c.text, c.cursor);
   input.set_focused(true);
-  TextInputContext ctx;
-  for (const Step& step : c.steps) input.handle_event(step.event, step.mods, ctx);
+  MemoryClipboard clipboard;
+  ToolkitCtx ctx{clipboard, {}};
+  for (const Step& step : c.steps) input.handle_event(step.event, step.mods, 1.0, ctx);
   EXPECT_EQ(input.text(), c.want_text);
   EXPECT_EQ(input.cursor(), c.want_cursor);
   EXPECT_EQ(input.selection(), c.want_selection);
@@ -339,7 +340,6 @@ TEST(EditInvariants, RandomEventSequencesKeepTextCleanAndOffsetsOnBoundaries) {
   Theme theme = Theme::dark();
   Scene scene(320, 120);
   TextRenderer renderer;
-  Painter painter{scene, renderer};
   for (int session = 0; session < 24; ++session) {
     TextInput input = TextInput::local();
     bool multiline = session % 2 == 0;
@@ -347,25 +347,25 @@ TEST(EditInvariants, RandomEventSequencesKeepTextCleanAndOffsetsOnBoundaries) {
     input.apply_layout_external({10, 10, 200, 60});
     input.set_focused(true);
     MemoryClipboard clipboard;
-    TextInputContext ctx{&clipboard, 1.0};
+    ToolkitCtx ctx{clipboard, {}};
     for (int step = 0; step < 250; ++step) {
       Modifiers mods{pick(3) == 0, pick(3) == 0, false, false};
       std::string fragment = fragments[pick(fragments.size())] + fragments[pick(fragments.size())];
       switch (pick(10)) {
         case 0:
         case 1:
-          input.handle_event(TextEvent{fragment}, {}, ctx);
+          input.handle_event(TextEvent{fragment}, {}, 1.0, ctx);
           break;
         case 2:
         case 3:
-          input.handle_event(KeyEvent{keys[pick(keys.size())]}, mods, ctx);
+          input.handle_event(KeyEvent{keys[pick(keys.size())]}, mods, 1.0, ctx);
           break;
         case 4:
           input.handle_event(KeyEvent{std::string(letters[pick(letters.size())])},
-                             {.control = true}, ctx);
+                             {.control = true}, 1.0, ctx);
           break;
         case 5:
-          input.handle_event(CompositionEvent{fragment, pick(fragment.size() + 2)}, {}, ctx);
+          input.handle_event(CompositionEvent{fragment, pick(fragment.size() + 2)}, {}, 1.0, ctx);
           break;
         case 6:
           input.set_text_with_cursor(input.text() + fragment, pick(input.text().size() + 4));
@@ -375,13 +375,13 @@ TEST(EditInvariants, RandomEventSequencesKeepTextCleanAndOffsetsOnBoundaries) {
           input.insert_text(fragment);
           break;
         case 8: {
-          FrameTiming timing;
-          input.draw(painter, theme, timing);
+          DrawCtx draw_ctx{Affine::identity(), 1.0, {}};
+          input.draw(scene, renderer, theme, draw_ctx);
           double x = 10 + static_cast<double>(pick(200)), y = 10 + static_cast<double>(pick(60));
-          input.handle_event(PointerMoved{x, y}, {}, ctx);
+          input.handle_event(PointerMoved{x, y}, {}, 1.0, ctx);
           input.handle_event(PointerButton{PointerButtonKind::Primary, ElementState::Pressed,
                                            static_cast<std::uint8_t>(1 + pick(2))},
-                             mods, ctx);
+                             mods, 1.0, ctx);
           break;
         }
         default:

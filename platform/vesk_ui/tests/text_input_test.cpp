@@ -19,19 +19,23 @@ using Range = std::pair<std::size_t, std::size_t>;
 struct Harness {
   TextInput input = TextInput::local();
   MemoryClipboard clipboard;
-  TextInputContext ctx{&clipboard, 1.0};
+  ToolkitCtx ctx{clipboard, {}};
 
   explicit Harness(bool multiline = true) {
     input.set_multiline(multiline);
     input.set_focused(true);
   }
-  bool key(NamedKey k, Modifiers mods = {}) { return input.handle_event(KeyEvent{k}, mods, ctx); }
-  bool ctrl(const char* letter, Modifiers mods = {.control = true}) {
-    return input.handle_event(KeyEvent{std::string(letter)}, mods, ctx);
+  bool key(NamedKey k, Modifiers mods = {}) {
+    return input.handle_event(KeyEvent{k}, mods, 1.0, ctx);
   }
-  bool type(std::string text) { return input.handle_event(TextEvent{std::move(text)}, {}, ctx); }
+  bool ctrl(const char* letter, Modifiers mods = {.control = true}) {
+    return input.handle_event(KeyEvent{std::string(letter)}, mods, 1.0, ctx);
+  }
+  bool type(std::string text) {
+    return input.handle_event(TextEvent{std::move(text)}, {}, 1.0, ctx);
+  }
   bool compose(std::string text, std::size_t cursor) {
-    return input.handle_event(CompositionEvent{std::move(text), cursor}, {}, ctx);
+    return input.handle_event(CompositionEvent{std::move(text), cursor}, {}, 1.0, ctx);
   }
 };
 
@@ -60,8 +64,8 @@ TEST(TextInputSubmit, EnterRaisesTheOneShotFlagAndShiftEnterBreaksTheLine) {
   }
   // A release of Enter (its press already counted) and an ignored Enter raise nothing.
   Harness h;
-  h.input.handle_event(KeyEvent{NamedKey::Enter, ElementState::Released}, {}, h.ctx);
-  h.input.handle_event(KeyEvent{NamedKey::Enter, ElementState::Pressed, true}, {}, h.ctx);
+  h.input.handle_event(KeyEvent{NamedKey::Enter, ElementState::Released}, {}, 1.0, h.ctx);
+  h.input.handle_event(KeyEvent{NamedKey::Enter, ElementState::Pressed, true}, {}, 1.0, h.ctx);
   EXPECT_FALSE(h.input.submit_requested());
   h.key(NamedKey::Enter);
   h.input.clear_submit();
@@ -167,7 +171,7 @@ TEST(TextInputClipboard, CopyCutAndPasteRoundTripThroughTheClipboardGiven) {
   EXPECT_EQ(h.clipboard.get_text(), "kept");
 }
 
-TEST(TextInputClipboard, PastedTextIsCleanedForTheInputAndNoClipboardMeansNoPaste) {
+TEST(TextInputClipboard, PastedTextIsCleanedForTheInputAndNoClipboardTextMeansNoPaste) {
   struct Case {
     bool multiline;
     std::string clip;
@@ -185,12 +189,13 @@ TEST(TextInputClipboard, PastedTextIsCleanedForTheInputAndNoClipboardMeansNoPast
     EXPECT_EQ(h.input.text(), c.want);
   }
   Harness h;
-  TextInputContext none;
+  MemoryClipboard holds_nothing;
+  ToolkitCtx none{holds_nothing, {}};
   h.type("abc");
-  h.input.handle_event(KeyEvent{std::string("a")}, {.control = true}, none);
-  EXPECT_FALSE(h.input.handle_event(KeyEvent{std::string("x")}, {.control = true}, none));
-  EXPECT_FALSE(h.input.handle_event(KeyEvent{std::string("v")}, {.control = true}, none));
+  h.ctrl("a");
+  EXPECT_FALSE(h.input.handle_event(KeyEvent{std::string("v")}, {.control = true}, 1.0, none));
   EXPECT_EQ(h.input.text(), "abc");
+  EXPECT_EQ(h.input.selection(), (Range{0, 3}));
   // An empty clipboard pastes nothing over a selection either.
   h.clipboard.set_text("");
   h.ctrl("v");

@@ -10,8 +10,10 @@
 #include "vesk_ui/access.hpp"
 #include "vesk_ui/geometry.hpp"
 #include "vesk_ui/input.hpp"
-#include "vesk_ui/painter.hpp"
+#include "vesk_ui/scene.hpp"
+#include "vesk_ui/text_renderer.hpp"
 #include "vesk_ui/theme.hpp"
+#include "vesk_ui/widget.hpp"
 
 namespace vesk_ui {
 
@@ -73,7 +75,9 @@ class ContextMenu {
                                               const SemanticAction& action);
   static std::string item_element_id(std::size_t index);
 
-  void draw(Painter& painter, const Theme& theme, const Rect& bounds) const;
+  // Paints the open menu over `bounds` (and nothing outside them) under the context's transform.
+  void draw(Scene& scene, const Rect& bounds, TextRenderer& text, const Theme& theme,
+            const DrawCtx& ctx) const;
   // The menu and its items while open; none while closed.
   std::optional<AccessNode> accessibility() const;
 

@@ -9,32 +9,17 @@
 #include <utility>
 
 #include "vesk_ui/access.hpp"
-#include "vesk_ui/clipboard.hpp"
 #include "vesk_ui/geometry.hpp"
 #include "vesk_ui/input.hpp"
 #include "vesk_ui/painter.hpp"
+#include "vesk_ui/scene.hpp"
 #include "vesk_ui/text_edit_buffer.hpp"
 #include "vesk_ui/text_layout.hpp"
+#include "vesk_ui/text_renderer.hpp"
 #include "vesk_ui/theme.hpp"
+#include "vesk_ui/widget.hpp"
 
 namespace vesk_ui {
-
-// The frame's instant, and the earliest instant any widget asked to be drawn again.
-struct FrameTiming {
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point now = Clock::now();
-  std::optional<Clock::time_point> next_frame;
-
-  void request_frame_at(Clock::time_point at) {
-    if (!next_frame || at < *next_frame) next_frame = at;
-  }
-};
-
-// What a text input needs from the window besides the event itself.
-struct TextInputContext {
-  Clipboard* clipboard = nullptr;  // none: copy, cut and paste do nothing
-  double scale_factor = 1.0;       // pointer positions arrive in physical pixels
-};
 
 // A text field: the editor people type messages and names into.
 //
@@ -114,15 +99,22 @@ class TextInput {
   const Rect& rect() const { return rect_; }
 
   // Answers whether the input acted on the event (its text, caret, selection, composition or
-  // submit flag changed).
-  bool handle_event(const InputEvent& event, Modifiers modifiers, TextInputContext& ctx);
+  // submit flag changed). Pointer positions are physical pixels, divided by `scale_factor`;
+  // copy, cut and paste go through the context's clipboard.
+  bool handle_event(const InputEvent& event, Modifiers modifiers, double scale_factor,
+                    ToolkitCtx& ctx);
   // Text edits asked for by assistive technology: kind 7 replaces the text with the action's
   // text, kind 8 clears it. Answers whether the action was one of these and was performed.
   bool perform_action(const SemanticAction& action);
 
-  void draw(Painter& painter, const Theme& theme, FrameTiming& timing);
+  // Paints the text, selection, composition and caret inside the box, in logical pixels under
+  // the context's transform; the caret's blink follows the context's clock.
+  void draw(Scene& scene, TextRenderer& text, const Theme& theme, DrawCtx& ctx);
   // Focused with a blinking caret: frames are wanted.
   bool needs_animation_frame() const { return focused_ && blink_caret_; }
+  // When the blinking caret next appears or disappears (as of the last draw); none when it
+  // does not blink.
+  std::optional<Clock::time_point> next_frame_at() const { return next_blink_; }
   // Where the caret was last drawn (window coordinates), for placing an input method's window.
   std::optional<Rect> caret_rect() const { return caret_rect_; }
 
@@ -132,11 +124,11 @@ class TextInput {
  private:
   TextInput() = default;
 
-  bool handle_key(const KeyEvent& key, Modifiers modifiers, TextInputContext& ctx);
-  bool handle_shortcut(char letter, TextInputContext& ctx);
+  bool handle_key(const KeyEvent& key, Modifiers modifiers, ToolkitCtx& ctx);
+  bool handle_shortcut(char letter, ToolkitCtx& ctx);
   bool handle_text(std::string_view text);
   bool handle_composition(const CompositionEvent& composition);
-  bool handle_pointer_move(const PointerMoved& moved, TextInputContext& ctx);
+  bool handle_pointer_move(const PointerMoved& moved, double scale_factor);
   bool handle_pointer_button(const PointerButton& button, Modifiers modifiers);
 
   bool move_caret(std::size_t offset, bool extend);
@@ -144,8 +136,8 @@ class TextInput {
   std::size_t line_start(std::size_t offset);
   std::size_t line_end(std::size_t offset);
   bool edit(bool changed);
-  bool copy(TextInputContext& ctx) const;
-  bool paste(TextInputContext& ctx);
+  bool copy(ToolkitCtx& ctx) const;
+  bool paste(ToolkitCtx& ctx);
   void end_composition() { composition_.clear(), composition_cursor_ = 0; }
 
   // Shaping and placement of what is displayed: the text with the composition at the caret.
@@ -182,6 +174,7 @@ class TextInput {
   bool dragging_ = false;
   bool caret_moved_ = true;  // the blink restarts, visible, on the next frame
   Clock::time_point blink_epoch_{};
+  std::optional<Clock::time_point> next_blink_;
   std::shared_ptr<const TextLayout> layout_;
   std::optional<Rect> caret_rect_;
 };

@@ -280,6 +280,10 @@ class WindowLoop {
 std::optional<WindowError> run_window(const WindowSettings& settings, Widget& root,
                                       crdt::Document& doc, const PersistFn& persist,
                                       WindowRun* run) {
+  // A chat window is no game: the screen saver stays allowed and the desktop compositor keeps
+  // compositing it.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   VideoSession video;
   if (!video.ok()) return WindowError{sdl_error("cannot start the video subsystem")};
   int w = static_cast<int>(std::clamp<std::uint32_t>(settings.width, 1, 16384));

@@ -215,5 +215,14 @@ TEST(Launch, AProgramWithoutARendererRefusesScreenshots) {
   EXPECT_NE(r.err.find("renders no screenshots"), std::string::npos);
 }
 
+TEST(LaunchDeathTest, RunOrExitReadsTheProcessesOwnCommandLineAndExitsOnAnError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  ProbeProgram program;
+  LaunchDescription d = program.description();
+  // The test process runs with the test framework's options, which the launcher does not know.
+  EXPECT_EXIT(launch::run_or_exit(d), ::testing::ExitedWithCode(2),
+              "unknown option \"--gtest[^\n]*\n(.|\n)*usage: vesk_ui_tests");
+}
+
 }  // namespace
 }  // namespace vesk_ui

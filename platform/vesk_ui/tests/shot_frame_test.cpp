@@ -97,6 +97,32 @@ TEST(ShotFrame, SidesAreKeptWithinWhatCanBeAllocated) {
   }
 }
 
+// Paints nothing of its own.
+class BlankWidget final : public Widget {
+ public:
+  void draw(Scene&, const Rect&, TextRenderer&, const Theme&, DrawCtx&) override {}
+};
+
+TEST(ShotFrame, WhatTheWidgetLeavesUnpaintedIsTheThemesWindowGround) {
+  TempDir dir;
+  for (ThemeKind kind : {ThemeKind::Dark, ThemeKind::Light}) {
+    BlankWidget widget;
+    ShotFrame frame(shot_theme({kind}), {64, 48});
+    frame.sync(widget);
+    ASSERT_FALSE(frame.layout(widget).has_value());
+    frame.draw(widget);
+    std::string path = dir.file("blank.png");
+    ASSERT_FALSE(frame.write_png(path).has_value());
+    PngImage png(path);
+    ASSERT_TRUE(png.ok());
+    Color want = (kind == ThemeKind::Dark ? Theme::dark() : Theme::light()).window_bg;
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{63, 47}, std::pair{30, 20}}) {
+      EXPECT_TRUE(near(png.pixel(x, y), want.with_alpha(1.0f))) << x << "," << y;
+    }
+  }
+  EXPECT_FALSE(near(Theme::dark().window_bg, Theme::light().window_bg)) << "themes must differ";
+}
+
 // Returns a node the tree does not have.
 class BrokenLayoutWidget final : public Widget {
  public:
@@ -114,7 +140,6 @@ TEST(ShotFrame, ALayoutFailureIsReportedAsText) {
 }
 
 TEST(ShotFrame, AnUnwritablePathIsAnError) {
-  ProbeWidget widget;
   ShotFrame frame(shot_theme({}), {10, 10});
   std::optional<std::string> error = frame.write_png("/nonexistent-dir/x/shot.png");
   ASSERT_TRUE(error.has_value());

@@ -16,7 +16,10 @@ Error malformed(std::string why) {
 
 // ---- builder
 
-ChangeBuilder::ChangeBuilder(std::uint32_t author) {
+void ChangeBuilder::begin(std::uint32_t author) {
+  for (std::uint32_t a : doc_of_local_) local_of_doc_[a] = -1;
+  doc_of_local_.clear();
+  op_count_ = 0;
   local_actor(author);
 }
 
@@ -70,36 +73,35 @@ std::shared_ptr<ChangeData> ChangeBuilder::finish(std::span<const ActorId> doc_a
                                                   std::string message) {
   auto data = std::make_shared<ChangeData>();
   std::sort(deps.begin(), deps.end());
-  std::array<std::vector<std::uint8_t>, kColumnCount> cols;
-  cols[kObjActor] = obj_actor_.finish();
-  cols[kObjCounter] = obj_counter_.finish();
-  cols[kKeyActor] = key_actor_.finish();
-  cols[kKeyCounter] = key_counter_.finish();
-  cols[kKeyString] = key_string_.finish();
-  cols[kInsert] = insert_.finish();
-  cols[kAction] = action_.finish();
-  cols[kValueMeta] = value_meta_.finish();
-  cols[kValueRaw] = std::move(value_raw_);
-  cols[kPredCount] = pred_count_.finish();
-  cols[kPredActor] = pred_actor_.finish();
-  cols[kPredCounter] = pred_counter_.finish();
+  data->actors.reserve(doc_of_local_.size());
+  for (std::uint32_t a : doc_of_local_) data->actors.push_back(doc_actors[a]);
+  body_.clear();
+  write_change_header(body_,
+                      ChangeHeader{deps, data->actors, seq, start_op, time, message, op_count_});
+  std::array<std::size_t, kColumnCount> sizes;
+  sizes[kObjActor] = obj_actor_.finish_prefixed(body_);
+  sizes[kObjCounter] = obj_counter_.finish_prefixed(body_);
+  sizes[kKeyActor] = key_actor_.finish_prefixed(body_);
+  sizes[kKeyCounter] = key_counter_.finish_prefixed(body_);
+  sizes[kKeyString] = key_string_.finish_prefixed(body_);
+  sizes[kInsert] = insert_.finish_prefixed(body_);
+  sizes[kAction] = action_.finish_prefixed(body_);
+  sizes[kValueMeta] = value_meta_.finish_prefixed(body_);
+  sizes[kValueRaw] = value_raw_.size();
+  write_prefixed(body_, value_raw_);
+  value_raw_.clear();
+  sizes[kPredCount] = pred_count_.finish_prefixed(body_);
+  sizes[kPredActor] = pred_actor_.finish_prefixed(body_);
+  sizes[kPredCounter] = pred_counter_.finish_prefixed(body_);
 
-  std::vector<ActorId> actors;
-  for (std::uint32_t a : doc_of_local_) actors.push_back(doc_actors[a]);
-  std::array<std::span<const std::uint8_t>, kColumnCount> spans;
-  for (std::size_t i = 0; i < kColumnCount; ++i) spans[i] = cols[i];
-  std::vector<std::uint8_t> body;
-  write_change_body(body, ChangeHeader{deps, actors, seq, start_op, time, message, op_count_},
-                    spans);
-  data->bytes = write_chunk(ChunkType::Change, body, &data->hash);
+  data->bytes = write_chunk(ChunkType::Change, body_, &data->hash);
   // The column offsets within the chunk: the body is its tail, the columns its end.
   std::size_t offset = data->bytes.size();
   for (std::size_t i = kColumnCount; i-- > 0;) {
-    offset -= cols[i].size();
-    data->columns[i] = {offset, cols[i].size()};
-    offset -= uleb_size(cols[i].size());
+    offset -= sizes[i];
+    data->columns[i] = {offset, sizes[i]};
+    offset -= uleb_size(sizes[i]);
   }
-  data->actors = std::move(actors);
   data->deps = std::move(deps);
   data->seq = seq;
   data->start_op = start_op;
@@ -109,11 +111,7 @@ std::shared_ptr<ChangeData> ChangeBuilder::finish(std::span<const ActorId> doc_a
   return data;
 }
 
-void write_change_body(std::vector<std::uint8_t>& body, const ChangeHeader& h,
-                       std::span<const std::span<const std::uint8_t>> columns) {
-  std::size_t total = 64 + h.deps.size() * 32 + h.message.size();
-  for (const auto& c : columns) total += c.size() + 4;
-  body.reserve(body.size() + total);
+void write_change_header(std::vector<std::uint8_t>& body, const ChangeHeader& h) {
   write_uleb(body, h.deps.size());
   for (const ChangeHash& d : h.deps) write_bytes(body, d.bytes);
   write_prefixed(body, h.actors[0].bytes());
@@ -124,6 +122,14 @@ void write_change_body(std::vector<std::uint8_t>& body, const ChangeHeader& h,
   write_uleb(body, h.actors.size() - 1);
   for (std::size_t i = 1; i < h.actors.size(); ++i) write_prefixed(body, h.actors[i].bytes());
   write_uleb(body, h.op_count);
+}
+
+void write_change_body(std::vector<std::uint8_t>& body, const ChangeHeader& h,
+                       std::span<const std::span<const std::uint8_t>> columns) {
+  std::size_t total = 64 + h.deps.size() * 32 + h.message.size();
+  for (const auto& c : columns) total += c.size() + 4;
+  body.reserve(body.size() + total);
+  write_change_header(body, h);
   for (const auto& c : columns) write_prefixed(body, c);
 }
 

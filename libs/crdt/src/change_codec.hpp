@@ -68,8 +68,10 @@ struct ChangeHeader {
   std::uint64_t op_count = 0;
 };
 
-// Writes a change body. Every change is written this way, so one that parses can be
-// rebuilt byte for byte from its fields and columns.
+// Writes a change body: the header fields, then the columns (each prefixed by its length).
+// Every change is written this way, so one that parses can be rebuilt byte for byte from
+// its fields and columns.
+void write_change_header(std::vector<std::uint8_t>& body, const ChangeHeader& header);
 void write_change_body(std::vector<std::uint8_t>& body, const ChangeHeader& header,
                        std::span<const std::span<const std::uint8_t>> columns);
 
@@ -122,10 +124,12 @@ class ChangeOpReader {
 };
 
 // Collects a local transaction's ops straight into columns. Actor numbers given to add()
-// are the document's; they are renumbered for the change.
+// are the document's; they are renumbered for the change. One builder serves transaction
+// after transaction, keeping its buffers.
 class ChangeBuilder {
  public:
-  explicit ChangeBuilder(std::uint32_t author);
+  // Starts a transaction by `author`.
+  void begin(std::uint32_t author);
 
   // `key` is used when `map_key`, else `elem`. `value_meta`/`value_raw` as from encode_value.
   void add(OpId obj, bool map_key, std::string_view key, OpId elem, bool insert, Action action,
@@ -141,6 +145,7 @@ class ChangeBuilder {
  private:
   std::uint64_t local_actor(std::uint32_t doc_actor);
 
+  std::vector<std::uint8_t> body_;
   std::vector<std::int32_t> local_of_doc_;
   std::vector<std::uint32_t> doc_of_local_;
   std::uint64_t op_count_ = 0;

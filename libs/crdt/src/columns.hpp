@@ -80,14 +80,17 @@ class RleEncoder {
     return std::move(out_);
   }
 
-  // Appends the column to `dst`, prefixed by its length, and starts over (keeping capacity).
-  void finish_prefixed(std::vector<std::uint8_t>& dst) {
+  // Appends the column to `dst`, prefixed by its length, and starts over (keeping
+  // capacity); returns the column's length.
+  std::size_t finish_prefixed(std::vector<std::uint8_t>& dst) {
     flush_run();
     flush_literals();
     write_prefixed(dst, out_);
+    std::size_t size = out_.size();
     out_.clear();
     has_ = false;
     count_ = 0;
+    return size;
   }
 
  private:
@@ -199,9 +202,9 @@ class DeltaEncoder {
   }
   void append_null() { rle_.append_null(); }
   std::vector<std::uint8_t> finish() { return rle_.finish(); }
-  void finish_prefixed(std::vector<std::uint8_t>& dst) {
-    rle_.finish_prefixed(dst);
+  std::size_t finish_prefixed(std::vector<std::uint8_t>& dst) {
     last_ = 0;
+    return rle_.finish_prefixed(dst);
   }
 
  private:
@@ -255,12 +258,14 @@ class BoolEncoder {
     count_ = 0;
     return std::move(out_);
   }
-  void finish_prefixed(std::vector<std::uint8_t>& dst) {
+  std::size_t finish_prefixed(std::vector<std::uint8_t>& dst) {
     if (count_ > 0) write_uleb(out_, count_);
     write_prefixed(dst, out_);
+    std::size_t size = out_.size();
     out_.clear();
     current_ = false;
     count_ = 0;
+    return size;
   }
 
  private:

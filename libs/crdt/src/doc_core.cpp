@@ -177,8 +177,9 @@ std::string Document::Impl::text_of(const Object& text) const {
 }
 
 OpId Document::Impl::next_op_id() {
-  if (!txn_) {
-    txn_.emplace(self_);
+  if (!txn_open_) {
+    txn_.begin(self_);
+    txn_open_ = true;
     txn_start_ = max_op_ + 1;
   }
   return OpId{++max_op_, self_};
@@ -186,17 +187,14 @@ OpId Document::Impl::next_op_id() {
 
 std::optional<ChangeHash> Document::Impl::commit(std::string message,
                                                  std::optional<std::int64_t> time) {
-  if (!txn_) return std::nullopt;
-  if (txn_->op_count() == 0) {
-    txn_.reset();
-    return std::nullopt;
-  }
+  if (!txn_open_) return std::nullopt;
+  txn_open_ = false;
+  if (txn_.op_count() == 0) return std::nullopt;
   std::int64_t when = time.value_or(std::chrono::duration_cast<std::chrono::seconds>(
                                         std::chrono::system_clock::now().time_since_epoch())
                                         .count());
-  auto data = txn_->finish(actors_, heads(), by_actor_[self_].size() + 1, txn_start_, when,
-                           std::move(message));
-  txn_.reset();
+  auto data = txn_.finish(actors_, heads(), by_actor_[self_].size() + 1, txn_start_, when,
+                          std::move(message));
   Change change(std::move(data));
   record(change, self_);
   return change.hash();

@@ -12,6 +12,7 @@
 #include "byte_io.hpp"
 #include "change_codec.hpp"
 #include "crdt/document.hpp"
+#include "hash_index.hpp"
 #include "id_index.hpp"
 #include "objects.hpp"
 #include "ops.hpp"
@@ -73,10 +74,10 @@ class Document::Impl {
 
   // ---- local writes: every new op goes through here
   OpId next_op_id();
-  detail::ChangeBuilder& txn() { return *txn_; }
+  detail::ChangeBuilder& txn() { return txn_; }
   std::vector<std::uint8_t>& scratch() { return scratch_; }
   std::optional<ChangeHash> commit(std::string message, std::optional<std::int64_t> time);
-  std::size_t pending_ops() const { return txn_ ? txn_->op_count() : 0; }
+  std::size_t pending_ops() const { return txn_open_ ? txn_.op_count() : 0; }
 
   // ---- history and replication
   std::vector<ChangeHash> heads() const;
@@ -129,13 +130,14 @@ class Document::Impl {
 
   std::vector<Change> history_;  // causal order
   std::vector<std::vector<std::uint32_t>> history_deps_;
-  std::unordered_map<ChangeHash, std::uint32_t, detail::ChangeHashHash> by_hash_;
+  detail::HashIndex by_hash_;
   std::vector<std::uint32_t> heads_;
   std::vector<std::vector<std::uint32_t>> by_actor_;  // history indices in seq order
   std::vector<Change> waiting_;
   std::size_t saved_count_ = 0;
 
-  std::optional<detail::ChangeBuilder> txn_;
+  detail::ChangeBuilder txn_;
+  bool txn_open_ = false;
   std::uint64_t txn_start_ = 0;
   std::vector<std::uint8_t> scratch_;
 };

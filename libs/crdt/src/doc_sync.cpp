@@ -26,8 +26,7 @@ std::vector<Change> Document::Impl::changes_since(std::span<const ChangeHash> si
   std::vector<bool> known(history_.size(), false);
   std::vector<std::uint32_t> stack;
   for (const ChangeHash& h : since) {
-    auto it = by_hash_.find(h);
-    if (it != by_hash_.end()) stack.push_back(it->second);
+    if (auto i = by_hash_.find(h)) stack.push_back(*i);
   }
   while (!stack.empty()) {
     std::uint32_t i = stack.back();
@@ -46,9 +45,9 @@ std::vector<Change> Document::Impl::changes_since(std::span<const ChangeHash> si
 }
 
 std::optional<Change> Document::Impl::change_by_hash(const ChangeHash& hash) const {
-  auto it = by_hash_.find(hash);
-  if (it == by_hash_.end()) return std::nullopt;
-  return history_[it->second];
+  auto i = by_hash_.find(hash);
+  if (!i) return std::nullopt;
+  return history_[*i];
 }
 
 std::vector<ChangeHash> Document::Impl::missing_deps() const {
@@ -57,7 +56,7 @@ std::vector<ChangeHash> Document::Impl::missing_deps() const {
     for (const ChangeHash& d : c.deps()) {
       bool waiting_has = std::any_of(waiting_.begin(), waiting_.end(),
                                      [&](const Change& w) { return w.hash() == d; });
-      if (!by_hash_.count(d) && !waiting_has) out.push_back(d);
+      if (!by_hash_.contains(d) && !waiting_has) out.push_back(d);
     }
   }
   std::sort(out.begin(), out.end());
@@ -69,14 +68,14 @@ void Document::Impl::record(const Change& change, std::uint32_t actor) {
   auto index = static_cast<std::uint32_t>(history_.size());
   std::vector<std::uint32_t> deps;
   deps.reserve(change.deps().size());
-  for (const ChangeHash& d : change.deps()) deps.push_back(by_hash_.at(d));
+  for (const ChangeHash& d : change.deps()) deps.push_back(*by_hash_.find(d));
   std::erase_if(heads_, [&](std::uint32_t h) {
     return std::find(deps.begin(), deps.end(), h) != deps.end();
   });
   heads_.push_back(index);
   history_.push_back(change);
   history_deps_.push_back(std::move(deps));
-  by_hash_.emplace(change.hash(), index);
+  by_hash_.add(change.hash(), index);
   by_actor_[actor].push_back(index);
 }
 
@@ -97,9 +96,9 @@ Status Document::Impl::check_sequence(const detail::ChangeData& data, std::uint3
 }
 
 Result<Document::Impl::Ready> Document::Impl::try_apply(const Change& change, bool apply) {
-  if (by_hash_.count(change.hash())) return Ready::Duplicate;
+  if (by_hash_.contains(change.hash())) return Ready::Duplicate;
   for (const ChangeHash& d : change.deps()) {
-    if (!by_hash_.count(d)) return Ready::Waiting;
+    if (!by_hash_.contains(d)) return Ready::Waiting;
   }
   const auto& data = change.data();
   std::optional<std::uint32_t> known = find_actor(data.actors[0]);

@@ -166,7 +166,7 @@ SeqTree::Leaf* SeqTree::split_leaf(Leaf* leaf) {
   auto right = std::make_unique<Leaf>();
   right->is_leaf = true;
   std::uint32_t half = leaf->n / 2;
-  right->reserve(leaf->n - half);
+  right->reserve(kLeafCap);  // a leaf that splits is in a long sequence: full size at once
   std::copy(leaf->elems.get() + half, leaf->elems.get() + leaf->n, right->elems.get());
   right->n = leaf->n - half;
   leaf->n = half;

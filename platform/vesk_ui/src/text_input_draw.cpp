@@ -37,8 +37,10 @@ void TextInput::draw(Scene& scene, TextRenderer& text, const Theme& theme, DrawC
   if (rect_.is_empty()) return;
   std::optional<double> wrap;
   if (multiline_) wrap = wrap_width();
-  layout_ = painter.text.shape(display_text(), text_size_, 0, wrap);
-  const TextLayout& layout = *layout_;
+  // The renderer gives the font settings once; every draft text after that is shaped from a
+  // copy of that layout, so typing does not fill the renderer's cache with one entry per key.
+  if (!layout_) layout_ = painter.text.shape({}, text_size_, 0, wrap);
+  const TextLayout& layout = *current_layout();
   Rect caret = layout.cursor_rect(caret_display());
   place(layout, caret.x0, caret.y0, caret.y1);
 

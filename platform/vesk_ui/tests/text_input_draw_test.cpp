@@ -243,6 +243,18 @@ TEST_F(TextInputOnScreen, TheCaretBlinksWhileFocusedAndAsksForTheFramesToDoIt) {
   EXPECT_FALSE(input.caret_rect().has_value());
 }
 
+TEST_F(TextInputOnScreen, TypingDoesNotFillTheRenderersLayoutCache) {
+  TextInput input = make(true, {20, 20, 460, 120});
+  draw(input);
+  std::size_t before = text.cache_size();
+  for (int i = 0; i < 60; ++i) {
+    input.handle_event(TextEvent{i % 7 == 6 ? " " : "w"}, {}, 1.0, ctx);
+    draw(input);
+  }
+  EXPECT_EQ(input.text().size(), 60u);
+  EXPECT_LE(text.cache_size(), before + 1);
+}
+
 // How far a pixel is from a colour, in the largest channel difference.
 float distance(Color a, Color b) {
   return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});

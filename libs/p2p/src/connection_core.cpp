@@ -487,7 +487,6 @@ void ConnectionCore::established() {
   hold->remote_id = *peer_id_;
   hold->alpn = selected_alpn(tls_.get());
   alpn_ = hold->alpn;
-  first_hold_ = hold;
   if (client_) {
     auto group = std::move(group_);
     if (!group || !group->done) {

@@ -193,7 +193,6 @@ class ConnectionCore final : public TlsPeer, public std::enable_shared_from_this
   std::uint64_t armed_expiry_ = UINT64_MAX;
   std::uint64_t drain_deadline_ = UINT64_MAX;
   bool abandoned_ = false;
-  bool in_callback_fail_ = false;
   std::optional<Error> callback_error_;
 
   std::map<std::int64_t, SendState> sends_;
@@ -201,7 +200,6 @@ class ConnectionCore final : public TlsPeer, public std::enable_shared_from_this
   std::deque<std::int64_t> incoming_;
   std::deque<AcceptWaiter> accept_waiters_;
   std::deque<OpenWaiter> open_waiters_;
-  std::weak_ptr<ConnectionHold> first_hold_;
 };
 
 }  // namespace p2p::detail

@@ -9,10 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <thread>
 
 namespace p2p::testing {
 namespace {
@@ -69,36 +72,52 @@ std::uint16_t free_udp_port() {
   return s.local_endpoint().port();
 }
 
+// An Ed25519 key and self-signed certificate made by openssl, in a directory removed afterwards.
+struct OpensslIdentity {
+  OpensslIdentity() {
+    dir = fs::temp_directory_path() /
+          ("p2p-interop-" + std::to_string(getpid()) + "-" + std::to_string(next_serial()));
+    fs::create_directories(dir);
+    key = dir / "key.pem";
+    cert = dir / "cert.pem";
+    auto pub = dir / "pub.der";
+    ok = run_quiet("openssl genpkey -algorithm ed25519 -out " + key.string()) == 0 &&
+         run_quiet("openssl req -x509 -new -key " + key.string() +
+                   " -subj /CN=interop -days 1 -out " + cert.string()) == 0 &&
+         run_quiet("openssl pkey -in " + key.string() + " -pubout -outform DER -out " +
+                   pub.string()) == 0;
+    std::ifstream in(pub, std::ios::binary);
+    std::vector<char> der((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ok = ok && der.size() >= 32;
+    if (ok) {
+      std::array<std::uint8_t, 32> raw{};
+      std::copy(der.end() - 32, der.end(), raw.begin());  // SubjectPublicKeyInfo ends with it
+      id = EndpointId(raw);
+    }
+  }
+  ~OpensslIdentity() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  static int next_serial() {
+    static std::atomic<int> n{0};
+    return ++n;
+  }
+  fs::path dir, key, cert;
+  EndpointId id;
+  bool ok = false;
+};
+
 TEST(Interop, HandshakeAndStreamsWithTheNgtcp2ExampleServer) {
   auto server = find_program("gtlsserver");
   if (!server) GTEST_SKIP() << "gtlsserver (Debian package ngtcp2-server) is not installed";
   if (run_quiet("openssl version") != 0) GTEST_SKIP() << "openssl is not installed";
-
-  fs::path dir = fs::temp_directory_path() / ("p2p-interop-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  struct Cleanup {
-    fs::path dir;
-    ~Cleanup() {
-      std::error_code ec;
-      fs::remove_all(dir, ec);
-    }
-  } cleanup{dir};
-  auto key = dir / "key.pem";
-  auto cert = dir / "cert.pem";
-  auto pub = dir / "pub.der";
-  ASSERT_EQ(run_quiet("openssl genpkey -algorithm ed25519 -out " + key.string()), 0);
-  ASSERT_EQ(run_quiet("openssl req -x509 -new -key " + key.string() +
-                      " -subj /CN=interop -days 1 -out " + cert.string()),
-            0);
-  ASSERT_EQ(
-      run_quiet("openssl pkey -in " + key.string() + " -pubout -outform DER -out " + pub.string()),
-      0);
-  std::ifstream in(pub, std::ios::binary);
-  std::vector<char> der((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_GE(der.size(), 32u);
-  std::array<std::uint8_t, 32> raw{};
-  std::copy(der.end() - 32, der.end(), raw.begin());  // SubjectPublicKeyInfo ends with the key
-  EndpointId server_id(raw);
+  OpensslIdentity identity;
+  ASSERT_TRUE(identity.ok);
+  const fs::path& dir = identity.dir;
+  const fs::path& key = identity.key;
+  const fs::path& cert = identity.cert;
+  EndpointId server_id = identity.id;
 
   std::uint16_t port = free_udp_port();
   ChildProcess child({server->string(), "-q", "--timeout=5s", "127.0.0.1", std::to_string(port),
@@ -149,6 +168,62 @@ TEST(Interop, HandshakeAndStreamsWithTheNgtcp2ExampleServer) {
   ASSERT_TRUE(refused.has_value());
   ASSERT_FALSE(refused->ok());
   EXPECT_EQ(refused->error().kind, ErrorKind::authentication) << refused->error().display();
+}
+
+}  // namespace
+}  // namespace p2p::testing
+
+namespace p2p::testing {
+namespace {
+
+// The other direction: the example client dials our endpoint with its own Ed25519 certificate;
+// our router hands the connection over with the client's key as its id.
+TEST(Interop, Ngtcp2ExampleClientDialsOurEndpoint) {
+  auto client = find_program("gtlsclient");
+  if (!client) GTEST_SKIP() << "gtlsclient (Debian package ngtcp2-client) is not installed";
+  if (run_quiet("openssl version") != 0) GTEST_SKIP() << "openssl is not installed";
+  OpensslIdentity identity;
+  ASSERT_TRUE(identity.ok);
+
+  struct FirstByte : ProtocolHandler {
+    Task<Result<void>> accept(Connection c) override {
+      auto s = co_await c.accept_uni();  // the client's HTTP/3 control stream
+      if (!s) co_return s.error();
+      auto b = co_await s->read_exact(1);
+      if (!b) co_return b.error();
+      std::lock_guard lock(mutex);
+      remote = c.remote_id();
+      first = (*b)[0];
+      co_return Result<void>();
+    }
+    std::mutex mutex;
+    std::optional<EndpointId> remote;
+    std::optional<std::uint8_t> first;
+  };
+  auto rt = start_runtime();
+  auto ep = bind_endpoint(*rt, loopback_config());
+  auto handler = std::make_shared<FirstByte>();
+  auto router = Router::builder(ep).accept("h3", handler).spawn();
+  ASSERT_TRUE(router.ok());
+  auto port = ep.addr().addrs.at(0).port();
+  {
+    ChildProcess child({client->string(), "-q", "--timeout=2s", "--key=" + identity.key.string(),
+                        "--cert=" + identity.cert.string(), "127.0.0.1", std::to_string(port)},
+                       identity.dir / "client.log");
+    ASSERT_TRUE(child.started());
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    for (;;) {
+      {
+        std::lock_guard lock(handler->mutex);
+        if (handler->first || std::chrono::steady_clock::now() > deadline) break;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+  }
+  std::lock_guard lock(handler->mutex);
+  ASSERT_TRUE(handler->first.has_value()) << "no stream from the example client";
+  EXPECT_EQ(*handler->first, 0x00);
+  EXPECT_EQ(handler->remote, identity.id);
 }
 
 }  // namespace

@@ -369,6 +369,57 @@ TEST(Connection, SlowReaderHoldsTheWriterBackWithoutLoss) {
   EXPECT_FALSE(reader->corrupt);
 }
 
+// A reader that drops its stream tells the writer to stop; a finished stream takes no more data.
+TEST(Connection, StreamsRefuseWritesOnceStoppedOrFinished) {
+  auto rt = start_runtime();
+  struct DropAfterOneByte : ProtocolHandler {
+    Task<Result<void>> accept(Connection c) override {
+      {
+        auto s = co_await c.accept_uni();
+        if (!s) co_return s.error();
+        (void)co_await s->read_exact(1);
+      }  // the stream is dropped here, the connection is kept
+      asio::steady_timer t(co_await asio::this_coro::executor, 3s);
+      co_await t.async_wait(asio::use_awaitable);
+      co_return Result<void>();
+    }
+  };
+  auto listen = bind_endpoint(*rt, loopback_config());
+  auto router =
+      Router::builder(listen).accept(test_alpn, std::make_shared<DropAfterOneByte>()).spawn();
+  ASSERT_TRUE(router.ok());
+  auto dialer = bind_endpoint(*rt, loopback_config());
+  auto session = [](Endpoint ep, EndpointAddr addr) -> Task<Result<std::vector<ErrorKind>>> {
+    auto conn = co_await ep.connect(addr, test_alpn);
+    if (!conn) co_return conn.error();
+    std::vector<ErrorKind> kinds;
+    auto stopped = co_await conn->open_uni();
+    if (!stopped) co_return stopped.error();
+    Bytes chunk(1200, 1);
+    for (int i = 0; i < 100'000; ++i) {
+      auto r = co_await stopped->write_all(chunk);
+      if (!r) {
+        kinds.push_back(r.error().kind);
+        break;
+      }
+    }
+    auto finished = co_await conn->open_uni();
+    if (!finished) co_return finished.error();
+    if (auto r = co_await finished->write_all(chunk); !r) co_return r.error();
+    if (auto r = finished->finish(); !r) co_return r.error();
+    auto again = finished->finish();
+    kinds.push_back(again ? ErrorKind::io : again.error().kind);
+    auto late = co_await finished->write_all(chunk);
+    kinds.push_back(late ? ErrorKind::io : late.error().kind);
+    co_return kinds;
+  };
+  auto r = run_for(*rt, session(dialer, listen.addr()));
+  ASSERT_TRUE(r.has_value());
+  ASSERT_TRUE(r->ok()) << r->error().display();
+  EXPECT_EQ(
+      **r, (std::vector<ErrorKind>{ErrorKind::stream_reset, ErrorKind::closed, ErrorKind::closed}));
+}
+
 TEST(Runtime, DroppingTheRuntimeEndsParkedTasksPromptly) {
   auto rt = start_runtime();
   struct Guard {

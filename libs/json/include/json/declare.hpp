@@ -1,7 +1,19 @@
 #pragma once
 
 // What a header needs to give its own types a JSON form: the hook declarations only.
-// The definitions go in one source file per type, with JSON_DEFINE_CODEC and a schema.
+// The definitions go in one source file per type, with JSON_DEFINE_CODEC and a schema:
+//
+//   // span.hpp
+//   struct Span { std::uint64_t start = 0; std::uint64_t end = 0; };
+//   JSON_DECLARE_CODEC(Span);
+//
+//   // span.cpp
+//   constexpr auto span_schema = json::record<Span>(
+//       "Span", json::field("start", &Span::start), json::field("end", &Span::end));
+//   JSON_DEFINE_CODEC(Span, span_schema)
+//
+// Then json::decode<Span>(bytes), json::to_text(span), json::to_value(span) and
+// json::debug_text(span) (json/json.hpp) work, also for Span nested in other schemas.
 
 #include <nlohmann/json_fwd.hpp>
 

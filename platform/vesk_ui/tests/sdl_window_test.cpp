@@ -250,8 +250,9 @@ TEST_F(SdlWindowTest, WaitsWhenIdleAndRunsFramesWhileTheWidgetAnimates) {
     return std::string();
   });
   ASSERT_EQ(failure, "");
-  // Idle, the loop only wakes for its slow housekeeping frame: far from 60 a second.
-  EXPECT_LE(idle_frames, 5);
+  // Idle, the loop only wakes for its slow housekeeping frame (3 in 1.5 s): far from the 90 a
+  // loop running at display rate would draw. The margin absorbs frames a loaded machine delays.
+  EXPECT_LE(idle_frames, 15);
   EXPECT_EQ(run.persists, 0u);
 }
 

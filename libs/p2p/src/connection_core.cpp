@@ -16,7 +16,7 @@ namespace {
 
 // Receive windows; credit is given back as the application reads, so a reader that stops reading
 // stops its sender instead of growing our buffers.
-constexpr std::uint64_t stream_window = 4u << 20;
+constexpr std::uint64_t stream_window = RecvStream::max_read_size;
 constexpr std::uint64_t connection_window = 8u << 20;
 constexpr std::uint64_t max_streams_uni = 16;
 constexpr std::size_t max_vecs = 16;

@@ -150,6 +150,10 @@ RecvStream::~RecvStream() {
 
 Task<Result<Bytes>> RecvStream::read_exact(std::size_t n) {
   if (!hold_) return ready<Result<Bytes>>(moved_from());
+  if (n > max_read_size) {
+    return ready<Result<Bytes>>(
+        Error{ErrorKind::io, "read of " + std::to_string(n) + " bytes exceeds the stream window"});
+  }
   bool post_credit = false;
   auto fast = detail::try_read_fast(*shared_, n, post_credit);
   if (post_credit) {

@@ -420,6 +420,51 @@ TEST(Connection, StreamsRefuseWritesOnceStoppedOrFinished) {
       **r, (std::vector<ErrorKind>{ErrorKind::stream_reset, ErrorKind::closed, ErrorKind::closed}));
 }
 
+// A read larger than the receive window could never complete; it is refused and the stream
+// stays usable.
+TEST(Connection, ReadBeyondTheStreamWindowIsRefusedAtOnce) {
+  auto rt = start_runtime();
+  struct Reader : ProtocolHandler {
+    Task<Result<void>> accept(Connection c) override {
+      auto s = co_await c.accept_uni();
+      if (!s) co_return s.error();
+      auto big = co_await s->read_exact(RecvStream::max_read_size + 1);
+      auto small = co_await s->read_exact(3);
+      std::lock_guard lock(mutex);
+      big_kind = big ? std::nullopt : std::optional(big.error().kind);
+      if (small) small_bytes = *small;
+      co_return Result<void>();
+    }
+    std::mutex mutex;
+    std::optional<ErrorKind> big_kind;
+    Bytes small_bytes;
+  };
+  auto reader = std::make_shared<Reader>();
+  auto listen = bind_endpoint(*rt, loopback_config());
+  auto router = Router::builder(listen).accept(test_alpn, reader).spawn();
+  ASSERT_TRUE(router.ok());
+  auto dialer = bind_endpoint(*rt, loopback_config());
+  auto writer = [](Endpoint ep, EndpointAddr addr) -> Task<Result<void>> {
+    auto conn = co_await ep.connect(addr, test_alpn);
+    if (!conn) co_return conn.error();
+    auto s = co_await conn->open_uni();
+    if (!s) co_return s.error();
+    const std::uint8_t abc[] = {'a', 'b', 'c'};
+    co_return co_await s->write_all(abc);
+  };
+  auto r = run_for(*rt, writer(dialer, listen.addr()));
+  ASSERT_TRUE(r.has_value() && r->ok());
+  ASSERT_TRUE(wait_until(
+      [&] {
+        std::lock_guard lock(reader->mutex);
+        return !reader->small_bytes.empty();
+      },
+      3000ms));
+  std::lock_guard lock(reader->mutex);
+  EXPECT_EQ(reader->big_kind, ErrorKind::io);
+  EXPECT_EQ(reader->small_bytes, (Bytes{'a', 'b', 'c'}));
+}
+
 TEST(Runtime, DroppingTheRuntimeEndsParkedTasksPromptly) {
   auto rt = start_runtime();
   struct Guard {

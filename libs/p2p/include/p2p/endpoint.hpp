@@ -87,7 +87,12 @@ class RecvStream {
   RecvStream& operator=(RecvStream&&) noexcept = default;
   ~RecvStream();  // asks the peer to stop sending if the stream has not ended
 
-  // Gives exactly `n` bytes. Fails with ErrorKind::stream_finished when the stream ends first
+  // The largest read: the receive window of a stream, which a single read cannot exceed since
+  // credit goes back to the sender only as bytes are read.
+  static constexpr std::size_t max_read_size = 4u << 20;
+
+  // Gives exactly `n` bytes (at most max_read_size; more is an ErrorKind::io error at once).
+  // Fails with ErrorKind::stream_finished when the stream ends first
   // (the bytes before the end are not given), or when the stream or connection fails. Bytes
   // that arrived before a failure are still given. Await every read before starting the next:
   // bytes already received are taken when the operation is created.

@@ -90,6 +90,7 @@ void TextInput::set_focused(bool focused) {
     buffer_.drop_anchor();
     end_composition();
     dragging_ = false;
+    drag_word_.reset();
   }
   focused_ = focused;
 }
@@ -275,13 +276,25 @@ bool TextInput::handle_pointer_move(const PointerMoved& moved, double scale_fact
   pointer_ = Point{moved.x / scale, moved.y / scale};
   if (!dragging_) return false;
   std::optional<std::size_t> at = offset_at(*pointer_);
-  return at && move_caret(*at, true);
+  if (!at) return false;
+  if (!drag_word_) return move_caret(*at, true);
+  // After a double click the selection grows by whole words, keeping the first word in it.
+  auto [start, end] = text_edit::segment_at(text(), *at);
+  auto before = buffer_.selection();
+  if (*at < drag_word_->first) {
+    buffer_.select(drag_word_->second, start);
+  } else {
+    buffer_.select(drag_word_->first, std::max(end, drag_word_->second));
+  }
+  caret_moved_ = true;
+  return before != buffer_.selection();
 }
 
 bool TextInput::handle_pointer_button(const PointerButton& button, Modifiers mods) {
   if (button.button != PointerButtonKind::Primary) return false;
   if (button.state == ElementState::Released) {
     dragging_ = false;
+    drag_word_.reset();
     return false;
   }
   if (!pointer_ || !rect_.contains(*pointer_)) return false;
@@ -289,17 +302,18 @@ bool TextInput::handle_pointer_button(const PointerButton& button, Modifiers mod
   if (!at) return false;
   end_composition();
   if (button.clicks >= 2) {
-    auto [start, end] = text_edit::segment_at(text(), *at);
-    buffer_.select(start, end);
-    dragging_ = false;
+    auto word = text_edit::segment_at(text(), *at);
+    buffer_.select(word.first, word.second);
+    drag_word_ = word;
   } else if (mods.shift) {
     buffer_.move_to(*at, true);
-    dragging_ = true;
+    drag_word_.reset();
   } else {
     // The anchor goes down with the caret so that a drag selects from here.
     buffer_.select(*at, *at);
-    dragging_ = true;
+    drag_word_.reset();
   }
+  dragging_ = true;
   preferred_x_.reset();
   caret_moved_ = true;
   return true;

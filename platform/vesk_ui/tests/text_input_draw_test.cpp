@@ -124,6 +124,19 @@ TEST_F(TextInputOnScreen, DraggingSelectsShiftExtendsAndADoubleClickSelectsAWord
     release(input);
     EXPECT_EQ(input.selection(), c.word) << "at " << c.at;
   }
+
+  // Dragging on from a double click selects whole words, the first one always kept.
+  Point alpha = caret_at(input, 2), beta = caret_at(input, 8), gamma = caret_at(input, 13);
+  move(input, beta);
+  press(input, 2);
+  move(input, gamma);
+  EXPECT_EQ(input.selection(), (Range{6, 16}));
+  move(input, alpha);
+  EXPECT_EQ(input.selection(), (Range{0, 10}));
+  EXPECT_EQ(input.cursor(), 0u);
+  release(input);
+  move(input, gamma);
+  EXPECT_EQ(input.selection(), (Range{0, 10}));
 }
 
 TEST_F(TextInputOnScreen, UpAndDownKeepTheColumnAcrossWrappedLinesAndHomeEndStayOnTheLine) {

@@ -32,7 +32,8 @@ namespace vesk_ui {
 // Keys: Left/Right by character (Ctrl: by word), Up/Down by line, Home/End (Ctrl: text start
 // and end), Shift extends the selection, Backspace/Delete by character (Ctrl: by word), Ctrl+A,
 // Ctrl+C / Ctrl+Insert copy, Ctrl+X / Shift+Delete cut, Ctrl+V / Shift+Insert paste. Pointer:
-// a press places the caret (Shift: extends), dragging selects, a double click selects a word.
+// a press places the caret (Shift: extends), dragging selects, a double click selects a word
+// and dragging on from it selects whole words.
 class TextInput {
  public:
   using Clock = std::chrono::steady_clock;
@@ -51,7 +52,8 @@ class TextInput {
   // The placeholder is shown, in the muted colour, while the text is empty.
   void set_show_placeholder(bool on) { show_placeholder_ = on; }
   bool show_placeholder() const { return show_placeholder_; }
-  // The caret blinks while focused (and asks for the frames to do it); off: a steady caret.
+  // The caret blinks while focused (see needs_animation_frame and next_frame_at); off: a
+  // steady caret.
   void set_blink_caret(bool on) { blink_caret_ = on; }
   bool blink_caret() const { return blink_caret_; }
 
@@ -172,6 +174,7 @@ class TextInput {
   std::optional<double> preferred_x_;  // kept across Up/Down so the caret keeps its column
   std::optional<Point> pointer_;       // logical pixels
   bool dragging_ = false;
+  std::optional<std::pair<std::size_t, std::size_t>> drag_word_;  // the word a double click took
   bool caret_moved_ = true;  // the blink restarts, visible, on the next frame
   Clock::time_point blink_epoch_{};
   std::optional<Clock::time_point> next_blink_;

@@ -1,0 +1,64 @@
+#pragma once
+// View records of messages and the record that the message writer stores for a send or a seed.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "actions/agent_work.hpp"
+#include "actions/payload.hpp"
+
+namespace chat::doc {
+
+using actions::AgentWork;
+using actions::Attachment;
+using actions::Mention;
+using actions::ResourceRef;
+
+// An earlier version of a message text and the time of the edit that replaced it.
+struct EditRecord {
+  std::string text;
+  std::int64_t ts = 0;
+  bool operator==(const EditRecord&) const = default;
+};
+
+// One emoji with the users who reacted with it, each at most once.
+struct Reaction {
+  std::string emoji;
+  std::vector<std::string> users;
+  bool operator==(const Reaction&) const = default;
+};
+
+struct ChatMessage {
+  std::string channel;
+  std::string id;
+  std::string author;
+  std::int64_t ts = 0;
+  std::string text;
+  std::optional<std::string> parent;  // none for a top-level message
+  bool edited = false;
+  std::vector<EditRecord> history;  // oldest first
+  std::vector<Reaction> reactions;
+  std::vector<Mention> mentions;
+  std::optional<ResourceRef> reference;
+  std::optional<Attachment> attachment;
+  std::optional<AgentWork> work;
+  bool pinned = false;
+};
+
+struct NewMessage {
+  std::string author;
+  std::string text;
+  std::vector<Reaction> reactions;
+  std::vector<EditRecord> history;
+  std::vector<Mention> mentions;
+  std::optional<std::string> parent;
+  std::optional<ResourceRef> reference;
+  std::optional<AgentWork> work;
+  std::optional<Attachment> attachment;
+  std::int64_t ts = 0;
+  bool edited = false;
+};
+
+}  // namespace chat::doc

@@ -135,8 +135,7 @@ void write_change_body(std::vector<std::uint8_t>& body, const ChangeHeader& h,
 
 // ---- parsing
 
-Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> chunk,
-                                                 bool validate_ops) {
+Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> chunk) {
   auto view = read_chunk(chunk);
   if (!view) return view.error();
   if (view->type != ChunkType::Change) return malformed("not a change chunk");
@@ -203,8 +202,6 @@ Result<std::shared_ptr<ChangeData>> parse_change(std::span<const std::uint8_t> c
                   body.begin())) {
     return malformed("change is not in canonical form");
   }
-  if (!validate_ops) return data;
-
   ChangeOpReader ops(*data);
   DecodedOp op;
   std::uint64_t count = 0;

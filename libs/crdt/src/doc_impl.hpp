@@ -117,8 +117,7 @@ class Document::Impl {
   Status load_document_chunk(std::span<const std::uint8_t> body);
   void encode_history(std::vector<std::uint8_t>& out) const;
   Result<std::vector<Change>> decode_history(detail::ByteReader& r,
-                                             const std::vector<std::uint32_t>& actor_map,
-                                             bool validate_ops);
+                                             const std::vector<std::uint32_t>& actor_map);
 
   std::vector<ActorId> actors_;
   std::unordered_map<ActorId, std::uint32_t, detail::ActorIdHash> actor_index_;

@@ -62,7 +62,7 @@ void Document::Impl::encode_history(std::vector<std::uint8_t>& out) const {
 }
 
 Result<std::vector<Change>> Document::Impl::decode_history(
-    detail::ByteReader& r, const std::vector<std::uint32_t>& actor_map, bool validate_ops) {
+    detail::ByteReader& r, const std::vector<std::uint32_t>& actor_map) {
   std::uint64_t n;
   if (!r.uleb_at_most(n, r.remaining() / 16)) return malformed("bad change count");
   std::vector<Change> changes;
@@ -99,8 +99,8 @@ Result<std::vector<Change>> Document::Impl::decode_history(
     h.message = message;
     body.clear();
     detail::write_change_body(body, h, columns);
-    auto data =
-        detail::parse_change(detail::write_chunk(detail::ChunkType::Change, body), validate_ops);
+    // Every op is decoded once here, so that nothing malformed enters the history.
+    auto data = detail::parse_change(detail::write_chunk(detail::ChunkType::Change, body));
     if (!data) {
       Error e = data.error();
       e.message = "change " + std::to_string(i) + ": " + e.message;
@@ -174,7 +174,7 @@ Status Document::Impl::load_document_chunk(std::span<const std::uint8_t> body) {
     if (!in.take(32, raw)) return malformed("bad heads");
     std::copy(raw.begin(), raw.end(), h.bytes.begin());
   }
-  auto changes = decode_history(in, *actor_map, !fresh);
+  auto changes = decode_history(in, *actor_map);
   if (!changes) return changes.error();
   for (const Change& c : *changes) {
     auto applied = try_apply(c, !fresh);

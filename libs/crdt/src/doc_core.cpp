@@ -65,7 +65,7 @@ bool decode_utf8(std::string_view text, std::vector<char32_t>& out) {
 
 }  // namespace detail
 
-Document::Impl::Impl(ActorId actor) {
+Document::Impl::Impl(ActorId actor) : self_actor_(actor) {
   self_ = intern_actor(actor);
   auto root = std::make_unique<Object>();
   root->type = ObjType::Map;
@@ -92,6 +92,7 @@ Status Document::Impl::set_actor(ActorId actor) {
   if (actor.empty()) return Error{ErrorCode::InvalidActor, "actor id is empty"};
   commit({}, std::nullopt);
   self_ = intern_actor(actor);
+  self_actor_ = actor;
   return {};
 }
 

@@ -57,6 +57,8 @@ class Document::Impl {
   detail::OpOrder order() const { return {&actors_}; }
   const std::vector<ActorId>& actors() const { return actors_; }
   std::uint32_t self() const { return self_; }
+  // Kept apart from the actor table, which grows: the reference stays valid until set_actor.
+  const ActorId& self_actor() const { return self_actor_; }
   Status set_actor(ActorId actor);
 
   // ---- objects
@@ -122,6 +124,7 @@ class Document::Impl {
   std::vector<ActorId> actors_;
   std::unordered_map<ActorId, std::uint32_t, detail::ActorIdHash> actor_index_;
   std::uint32_t self_ = 0;
+  ActorId self_actor_;
 
   std::vector<std::unique_ptr<Object>> objects_;  // [0] is the root
   detail::IdIndex<Object*> object_index_;         // the root is not in it

@@ -378,7 +378,7 @@ std::vector<ChangeHash> Document::get_heads() {
 }
 
 const ActorId& Document::get_actor() const {
-  return impl_->actors()[impl_->self()];
+  return impl_->self_actor();
 }
 
 Status Document::set_actor(ActorId actor) {

@@ -240,6 +240,18 @@ TEST(SemanticsTest, ConcurrentInsertsAtOnePlaceInterleaveTheSameEverywhere) {
   EXPECT_EQ(a.text(text), "[cCbbaa]");
 }
 
+TEST(SemanticsTest, TheActorStaysReadableWhileOtherActorsArrive) {
+  Document doc(actor(1));
+  const ActorId& mine = doc.get_actor();
+  for (std::uint8_t i = 2; i < 60; ++i) {
+    Document other(actor(i));
+    (void)other.put(ROOT, "k", i);
+    ASSERT_TRUE(doc.merge(other));
+  }
+  EXPECT_EQ(mine, actor(1));
+  EXPECT_EQ(doc.get_all(ROOT, "k").size(), 58u);
+}
+
 TEST(SemanticsTest, CountersAddConcurrentIncrements) {
   Document a(actor(1));
   ASSERT_TRUE(a.put(ROOT, "n", Counter{10}));

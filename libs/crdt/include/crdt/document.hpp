@@ -128,6 +128,7 @@ class Document {
                                    std::optional<std::int64_t> time = std::nullopt);
   std::size_t pending_ops() const;
   std::vector<ChangeHash> get_heads();  // sorted
+  // Valid until set_actor or load_incremental.
   const ActorId& get_actor() const;
   // Commits pending writes first.
   Status set_actor(ActorId actor);

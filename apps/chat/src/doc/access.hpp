@@ -2,7 +2,9 @@
 // Typed reads of single document values, creators of child objects and the byte-class checks
 // that guard ids. Every reader and writer of the chat document goes through these.
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>

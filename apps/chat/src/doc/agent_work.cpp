@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -143,16 +144,16 @@ void put_agent_work(crdt::Document& doc, const crdt::ObjId& message, const Agent
   }
 
   crdt::ObjId trace = ensure_map(doc, w, "trace");
-  auto previous = [&](const std::string& id) -> const AgentStep* {
-    if (!old) return nullptr;
-    for (const AgentStep& s : old->trace) {
-      if (s.id == id) return &s;
-    }
-    return nullptr;
-  };
+  // The stored steps by id; the first of equal ids wins, as a lookup in list order would.
+  std::unordered_map<std::string_view, const AgentStep*> previous;
+  if (old) {
+    previous.reserve(old->trace.size());
+    for (const AgentStep& s : old->trace) previous.emplace(s.id, &s);
+  }
   for (const AgentStep& step : work.trace) {
     if (step.id.empty()) continue;
-    const AgentStep* prev = previous(step.id);
+    auto found = previous.find(step.id);
+    const AgentStep* prev = found == previous.end() ? nullptr : found->second;
     if (prev && *prev == step) continue;
     bool existed = get_map(doc, trace, step.id).has_value();
     crdt::ObjId m = ensure_map(doc, trace, step.id);

@@ -161,6 +161,7 @@ class WindowLoop {
           last_frame + std::chrono::duration_cast<Clock::duration>(settings_.frame_interval);
       bool wants_frame = frame_due || requests_.any();
       Clock::time_point wake = wants_frame ? next_allowed : last_frame + settings_.idle_interval;
+      if (!wants_frame && wake_at_) wake = std::min(wake, std::max(*wake_at_, next_allowed));
 
       SDL_Event event;
       bool have = false;
@@ -179,7 +180,8 @@ class WindowLoop {
       now = Clock::now();
       wants_frame = frame_due || requests_.any();
       bool idle_tick = now >= last_frame + settings_.idle_interval;
-      if ((wants_frame && now >= next_allowed) || idle_tick) {
+      bool woken = wake_at_ && now >= *wake_at_ && now >= next_allowed;
+      if ((wants_frame && now >= next_allowed) || idle_tick || woken) {
         last_frame = now;
         frame_due = false;
         frame(now);
@@ -223,6 +225,7 @@ class WindowLoop {
 
   void frame(Clock::time_point now) {
     ++run_.frames;
+    wake_at_.reset();
     double scale = canvas_.scale_factor();
     cycle_.sync(root_, doc_);
     canvas_.present([&](Scene& scene) {
@@ -237,6 +240,7 @@ class WindowLoop {
       layout_failed_ = false;
       DrawCtx ctx{Affine::scale(scale), scale, now};
       cycle_.draw(root_, scene, text_, settings_.theme, ctx, presence_, permissions_);
+      wake_at_ = ctx.wake_at;
     });
     requests_ = cycle_.finish(root_);
     if (document_changed()) persist_now();
@@ -256,6 +260,7 @@ class WindowLoop {
   }
 
   const WindowSettings& settings_;
+  std::optional<Clock::time_point> wake_at_;  // asked for by the last frame's drawing
   Uint32 window_id_;
   Canvas canvas_;
   Widget& root_;

@@ -65,6 +65,7 @@ void TextInput::draw(Scene& scene, TextRenderer& text, const Theme& theme, DrawC
       auto half = std::chrono::duration_cast<Clock::duration>(kBlinkPeriod) / 2;
       visible = phase < half;
       next_blink_ = ctx.now + (visible ? half - phase : 2 * half - phase);
+      ctx.wake_no_later_than(*next_blink_);
     }
     Rect box{origin_.x + caret.x0 - kCaretWidth / 2, origin_.y + caret.y0,
              origin_.x + caret.x0 + kCaretWidth / 2, origin_.y + caret.y1};

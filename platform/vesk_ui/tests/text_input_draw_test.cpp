@@ -29,10 +29,13 @@ class TextInputOnScreen : public ::testing::Test {
     input.set_focused(true);
     return input;
   }
-  void draw(TextInput& input, TextInput::Clock::time_point now = {}) {
+  // Gives the instant the input asked the frame loop to wake at.
+  std::optional<TextInput::Clock::time_point> draw(TextInput& input,
+                                                   TextInput::Clock::time_point now = {}) {
     DrawCtx ctx{Affine::identity(), 1.0, now};
     scene.clear(theme.field_bg);
     input.draw(scene, text, theme, ctx);
+    return ctx.wake_at;
   }
   // The caret's centre after placing it at `offset` and drawing.
   Point caret_at(TextInput& input, std::size_t offset) {
@@ -227,10 +230,11 @@ TEST_F(TextInputOnScreen, TheCaretBlinksWhileFocusedAndAsksForTheFramesToDoIt) {
                           static_cast<int>((r.y0 + r.y1) / 2));
     return c.r > 0.6f;
   };
-  draw(input, t0);
+  const auto wake = draw(input, t0);
   EXPECT_TRUE(input.needs_animation_frame());
   EXPECT_TRUE(caret_lit());
   ASSERT_TRUE(input.next_frame_at().has_value());
+  EXPECT_EQ(wake, input.next_frame_at()) << "the loop is asked to wake for the blink";
   auto off_at = *input.next_frame_at();
   EXPECT_GT(off_at, t0);
   EXPECT_LE(off_at, t0 + 1s);
@@ -250,7 +254,7 @@ TEST_F(TextInputOnScreen, TheCaretBlinksWhileFocusedAndAsksForTheFramesToDoIt) {
   EXPECT_TRUE(caret_lit());
   input.set_blink_caret(true);
   input.set_focused(false);
-  draw(input, off_at + 4ms);
+  EXPECT_FALSE(draw(input, off_at + 4ms));
   EXPECT_FALSE(input.needs_animation_frame());
   EXPECT_FALSE(input.next_frame_at().has_value());
   EXPECT_FALSE(input.caret_rect().has_value());

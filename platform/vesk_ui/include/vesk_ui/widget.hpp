@@ -52,6 +52,13 @@ struct DrawCtx {
   Affine transform;
   double scale_factor = 1.0;
   std::chrono::steady_clock::time_point now;
+  // The earliest instant a widget drawn this frame wants the next frame at (a caret blink),
+  // so an otherwise idle loop wakes exactly then instead of running frames continuously.
+  std::optional<std::chrono::steady_clock::time_point> wake_at{};
+
+  void wake_no_later_than(std::chrono::steady_clock::time_point at) {
+    if (!wake_at || at < *wake_at) wake_at = at;
+  }
 };
 
 class Widget {

@@ -6,9 +6,9 @@
 // (TLS 1.3). The dialling side refuses a peer whose key is not the id it dialled; the accepting
 // side learns the dialler's id from its certificate. There is no certificate authority.
 //
-// All handles are cheap to copy (Endpoint, Connection) or to move (streams) and may be used from
-// any worker thread of the runtime the endpoint was bound on; each endpoint serialises its protocol
-// work on one strand of that runtime. Operations are coroutines giving a Result.
+// All handles are cheap to copy (Endpoint, Connection) or to move (streams). Their operations may
+// be awaited from tasks on any thread; each endpoint serialises its protocol work on one strand of
+// the runtime it was bound on, and a task resumes on its own executor.
 //
 // Lifetime: a connection lives while any handle to it (Connection, SendStream, RecvStream) does and
 // the peer keeps it open. When the last handle is dropped, data already written is still delivered

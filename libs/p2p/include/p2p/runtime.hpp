@@ -2,13 +2,15 @@
 // The executor p2p work runs on: an asio io_context served by a fixed number of worker threads.
 //
 // Tasks are C++20 coroutines (Task<T> = asio::awaitable<T>). Every asynchronous operation of this
-// library is awaited with co_await and gives a Result; none throws. Operations may be started from
-// any worker thread of the runtime that owns the endpoint.
+// library is awaited with co_await inside a task and gives a Result; none throws. The synchronous
+// calls (Endpoint::addr, SendStream::finish, Connection::close, the queues' try_send/try_recv)
+// may be made from any thread.
 //
 // Dropping the Runtime stops and joins its threads, then destroys every task that has not finished
 // (suspended coroutines are destroyed, not resumed) and releases the sockets and timers of the
-// endpoints bound on it. Nothing of p2p may be used concurrently with that drop; handles that
-// outlive the runtime stay safe to call and to drop, and answer ErrorKind::closed.
+// endpoints bound on it; peers are not told, they see an idle timeout. It must not be dropped
+// from one of its own worker threads, and nothing of p2p may be used concurrently with the drop.
+// Handles that outlive the runtime stay safe to call and to drop, and answer ErrorKind::closed.
 
 #include <p2p/result.hpp>
 

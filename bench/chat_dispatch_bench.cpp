@@ -1,0 +1,83 @@
+// One chat action on its whole road into the document: context, encoding, the host's
+// bookkeeping, the executor and the writer; and the decoding road of a payload that comes back
+// from the toolkit.
+
+#include <benchmark/benchmark.h>
+
+#include <spdlog/logger.h>
+
+#include <memory>
+#include <string>
+
+#include "actions/contexts.hpp"
+#include "actions/dispatch.hpp"
+#include "actions/encode_action.hpp"
+#include "actions/registry.hpp"
+#include "crdt/document.hpp"
+
+namespace {
+
+using chat::actions::ChatAction;
+
+crdt::Document with_channel() {
+  crdt::Document doc;
+  auto channels = doc.put_object(crdt::ROOT, "channels", crdt::ObjType::Map);
+  (void)doc.put_object(*channels, "c1", crdt::ObjType::Map);
+  doc.commit();
+  return doc;
+}
+
+// A host that logs nowhere: the benchmark measures dispatch, not the log sink.
+vesk_ui::ActionHost quiet_host() {
+  return vesk_ui::ActionHost(std::make_shared<spdlog::logger>("bench"));
+}
+
+// Each iteration sets a new read count, so every dispatch writes and commits one change.
+void BM_DispatchMarkRead(benchmark::State& state) {
+  crdt::Document doc = with_channel();
+  vesk_ui::ActionHost host = quiet_host();
+  std::int64_t count = 0;
+  for (auto _ : state) {
+    ChatAction action{ChatAction::MarkRead{"c1", "u1", ++count}};
+    chat::actions::dispatch_chat_action(host, doc, action);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DispatchMarkRead);
+
+// A send appends one message with its text, reactions, mentions and history containers.
+void BM_DispatchSendMessage(benchmark::State& state) {
+  crdt::Document doc = with_channel();
+  vesk_ui::ActionHost host = quiet_host();
+  std::int64_t n = 0;
+  for (auto _ : state) {
+    ChatAction action{ChatAction::SendMessage{.channel = "c1",
+                                              .id = "m" + std::to_string(++n),
+                                              .author = "u1",
+                                              .ts = 1700000000,
+                                              .text = "hello there"}};
+    chat::actions::dispatch_chat_action(host, doc, action);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DispatchSendMessage);
+
+void BM_ChatActionContext(benchmark::State& state) {
+  ChatAction action{ChatAction::SendMessage{
+      .channel = "c1", .id = "m1", .author = "u1", .ts = 1700000000, .text = "hello there"}};
+  for (auto _ : state) benchmark::DoNotOptimize(chat::actions::chat_action_context(action));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ChatActionContext);
+
+void BM_DecodeThroughRegistry(benchmark::State& state) {
+  vesk_actions::ActionRegistry registry;
+  chat::actions::register_chat_action_type(registry);
+  auto encoded = chat::actions::encode_chat_action(ChatAction{ChatAction::SendMessage{
+      .channel = "c1", .id = "m1", .author = "u1", .ts = 1700000000, .text = "hello there"}});
+  for (auto _ : state) benchmark::DoNotOptimize(registry.decode(encoded));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DecodeThroughRegistry);
+
+}  // namespace

@@ -73,6 +73,23 @@ TEST_F(DispatchChatAction, AppliesOnceAndRecordsTheEncodedActionAndTheHeadsBefor
   EXPECT_EQ(window_.actions.pending_heads(), before);
 }
 
+TEST_F(DispatchChatAction, ABoundDispatchTakesTheTokenAsItsHeadsBeforeAndReportsTheHeadsAfter) {
+  auto token = doc_.get_heads();
+  ChatAction first = send("m1", "one");
+  dispatch_chat_action(window_, doc_, first);
+  window_.actions.take_pending_heads();
+
+  window_.actions.hooks().bind_next_dispatch(token);  // older than the document's heads
+  ChatAction second = send("m2", "two");
+  dispatch_chat_action(window_, doc_, second);
+  EXPECT_EQ(window_.actions.pending_heads(), token);
+  auto bound = window_.actions.hooks().take_bound_dispatches();
+  ASSERT_EQ(bound.size(), 1u);
+  EXPECT_EQ(bound[0].token, token);
+  EXPECT_EQ(bound[0].heads_after, doc_.get_heads());
+  EXPECT_EQ(messages_in_c1(), 2u);
+}
+
 TEST_F(DispatchChatAction, ARefusedSendChangesNothingAndStillCountsAsDispatched) {
   auto before = doc_.get_heads();
   const ChatAction refused[] = {

@@ -24,6 +24,7 @@ constexpr std::size_t max_vecs = 16;
 // The first probe timeout before any RTT sample; the default of 333 ms makes every loopback
 // handshake wait on pacing.
 constexpr ngtcp2_duration initial_rtt = 10 * NGTCP2_MILLISECONDS;
+constexpr std::uint64_t immediate_slack = 50 * NGTCP2_MICROSECONDS;
 
 ngtcp2_conn* conn_of_ref(ngtcp2_crypto_conn_ref* ref) {
   return static_cast<TlsPeer*>(ref->user_data)->quic();
@@ -436,6 +437,19 @@ void ConnectionCore::arm_timer() {
   std::uint64_t expiry = std::min(ngtcp2_conn_get_expiry(conn_.get()), drain_deadline_);
   // An earlier wake-up already armed stays; it re-arms for the later time when it fires.
   if (expiry >= armed_expiry_) return;
+  // Pacing asks for wake-ups a few microseconds ahead; a post is far cheaper than reprogramming
+  // the reactor's timer for each of them.
+  if (expiry <= now_ns() + immediate_slack && !immediate_posted_) {
+    immediate_posted_ = true;
+    ep_.post([weak = weak_from_this()] {
+      if (auto self = weak.lock()) {
+        self->immediate_posted_ = false;
+        self->on_timer();
+      }
+    });
+    return;
+  }
+  if (immediate_posted_ && expiry <= now_ns() + immediate_slack) return;
   armed_expiry_ = expiry;
   timer_->expires_at(from_ns(expiry));
   std::weak_ptr<ConnectionCore> weak = weak_from_this();

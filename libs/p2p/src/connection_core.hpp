@@ -191,6 +191,7 @@ class ConnectionCore final : public TlsPeer, public std::enable_shared_from_this
 
   std::optional<asio::steady_timer> timer_;
   std::uint64_t armed_expiry_ = UINT64_MAX;
+  bool immediate_posted_ = false;
   std::uint64_t drain_deadline_ = UINT64_MAX;
   bool abandoned_ = false;
   std::optional<Error> callback_error_;

@@ -38,19 +38,21 @@ int run_quiet(const std::string& command) {
 class ChildProcess {
  public:
   ChildProcess(const std::vector<std::string>& argv, const fs::path& log) {
+    // Everything the child needs is prepared before fork: other threads may hold locks.
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     pid_ = fork();
     if (pid_ == 0) {
-      int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (fd >= 0) {
         dup2(fd, 1);
         dup2(fd, 2);
       }
-      std::vector<char*> args;
-      for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-      args.push_back(nullptr);
       execv(args[0], args.data());
       _exit(127);
     }
+    if (fd >= 0) close(fd);
   }
   ~ChildProcess() {
     if (pid_ <= 0) return;

@@ -1,0 +1,26 @@
+#pragma once
+// What the toolkit's launcher calls back into: building the window, rendering a screenshot,
+// the window size, the presentation flag and opening the document store.
+
+#include <memory>
+
+#include <vesk_ui/app.hpp>
+#include <vesk_ui/launch.hpp>
+#include <vesk_ui/persist.hpp>
+#include <vesk_ui/widget.hpp>
+
+namespace chat::app {
+
+inline constexpr std::string_view kApplicationId = "dev.vesk.Chat";
+
+std::unique_ptr<vesk_ui::Widget> build_app();
+vesk_ui::WindowSize default_window_size();
+bool launch_flag();
+// The document file in the data directory, or a document in memory when there is none.
+vesk_ui::persist::DocumentStore open_state(crdt::ActorId actor,
+                                           vesk_ui::persist::PersistOptions options);
+
+// The program's launch description: identifier, scene names, callbacks and window options.
+vesk_ui::LaunchDescription launch_description();
+
+}  // namespace chat::app

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include "app/chat_view.hpp"
+#include "doc/message_readers.hpp"
+#include "doc/message_writers.hpp"
+#include "doc/people.hpp"
+#include "doc/seeds.hpp"
+#include "doc/structure_writers.hpp"
+#include "window_test_support.hpp"
+
+namespace chat::app {
+namespace {
+
+TEST(RefreshView, EmptyDocumentGivesOnlyTheLocalPerson) {
+  crdt::Document doc;
+  auto app = chat_app_base();
+  refresh_view(*app, doc);
+  const ChatView& v = app->view;
+  EXPECT_TRUE(v.workspaces.empty());
+  EXPECT_TRUE(v.conversations.empty());
+  EXPECT_TRUE(v.messages.empty());
+  EXPECT_TRUE(v.people.empty());
+  EXPECT_EQ(v.current_workspace, "ws_acme");
+  EXPECT_EQ(v.selected_workspace, "ws_acme");
+  EXPECT_EQ(v.current_conversation, "c_crit");
+  ASSERT_EQ(v.workspace_people.size(), 1u);
+  EXPECT_EQ(v.workspace_people[0].id, "u_me");
+  EXPECT_EQ(v.workspace_people[0].status, doc::PresenceStatus::Online);
+  EXPECT_EQ(app->composer.placeholder(), "Message #");
+}
+
+TEST(RefreshView, DemoDocumentFillsTheView) {
+  crdt::Document doc;
+  doc::seed_demo_content(doc);
+  auto app = chat_app_base();
+  refresh_view(*app, doc);
+  const ChatView& v = app->view;
+  EXPECT_EQ(v.current_conversation, "c_crit");
+  ASSERT_FALSE(v.messages.empty());
+  for (const doc::ChatMessage& m : v.messages) EXPECT_EQ(m.channel, "c_crit");
+  std::size_t total = 0;
+  for (const doc::Channel& c : v.conversations) total += doc::load_messages(doc, c.id).size();
+  EXPECT_EQ(v.all_messages.size(), total);
+  // People sorted by name, then id; the local person is among them.
+  for (std::size_t i = 1; i < v.workspace_people.size(); ++i) {
+    const auto& a = v.workspace_people[i - 1];
+    const auto& b = v.workspace_people[i];
+    EXPECT_TRUE(a.name < b.name || (a.name == b.name && a.id <= b.id));
+  }
+  EXPECT_NE(find_person(*app, "u_me"), nullptr);
+  EXPECT_EQ(app->composer.placeholder(), "Message #design-crit");
+  EXPECT_EQ(app->thread_composer.placeholder(), "Reply…");
+  EXPECT_EQ(app->composer.local_author(), "u_me");
+  // The demo huddle has people in its call.
+  EXPECT_FALSE(lookup_keyed_entry(*app, "c_huddle").empty());
+  EXPECT_TRUE(lookup_keyed_entry(*app, "c_crit").empty());
+  // find_message looks at the current conversation only.
+  const auto other = std::find_if(v.all_messages.begin(), v.all_messages.end(),
+                                  [](const auto& m) { return m.channel != "c_crit"; });
+  ASSERT_NE(other, v.all_messages.end());
+  EXPECT_EQ(find_message(*app, other->id), nullptr);
+}
+
+TEST(RefreshView, CurrentConversationIsRepairedOnlyWhenItLeftTheWorkspace) {
+  struct Case {
+    std::string name;
+    std::string workspace;
+    std::string conversation;
+    bool archive_it;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"archived conversation of the workspace stays", "ws_acme", "c_random", true, "c_random"},
+      {"unknown id becomes the first text conversation", "ws_acme", "c_gone", false, "c_general"},
+      {"conversation of another workspace is replaced", "ws_vesk", "c_crit", false, "c_kernel"},
+      {"workspace without text conversations keeps the old one", "ws_empty", "c_crit", false,
+       "c_crit"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    crdt::Document doc;
+    doc::seed_demo_content(doc);
+    doc::put_workspace(doc, "ws_empty", "Empty", "EM", 0, 9);
+    doc::put_channel(doc, "c_voice_only", "ws_empty", "", "Talk", "", doc::ChannelKind::Voice, 0);
+    if (c.archive_it) doc::archive_channel(doc, c.conversation, true);
+    auto app = chat_app_base();
+    app->view.current_workspace = c.workspace;
+    app->view.current_conversation = c.conversation;
+    refresh_view(*app, doc);
+    EXPECT_EQ(app->view.current_conversation, c.expected);
+    if (c.archive_it) {
+      const auto listed = sorted_channels(*app);
+      EXPECT_TRUE(std::none_of(listed.begin(), listed.end(),
+                               [&](const doc::Channel* ch) { return ch->id == c.conversation; }));
+    }
+  }
+}
+
+TEST(RefreshView, UnreadCountsSkipTheCurrentConversation) {
+  crdt::Document doc;
+  doc::seed_demo_content(doc);
+  auto app = chat_app_base();
+  refresh_view(*app, doc);
+  for (const doc::Channel& c : app->view.conversations) {
+    const std::uint32_t expected =
+        c.id == "c_crit" ? 0 : doc::unread_count(doc, c.id, app->local_person.id);
+    EXPECT_EQ(c.unread, expected) << c.id;
+  }
+}
+
+TEST(RefreshView, DraftsAndPendingComposerText) {
+  crdt::Document doc;
+  doc::seed_demo_content(doc);
+  doc::set_draft_text(doc, "c_crit", "draft here");
+  doc::set_draft_text(doc, thread_draft_key("c_crit", "m_concept"), "thread draft");
+  auto app = chat_app_base();
+  refresh_view(*app, doc);
+  EXPECT_EQ(app->view.composer_draft, "draft here");
+  EXPECT_EQ(app->composer.text(), "draft here");
+  EXPECT_EQ(app->view.thread_draft, "thread draft");
+  EXPECT_EQ(app->thread_composer.text(), "thread draft");
+
+  app->open_thread.reset();
+  app->pending_composer_text = "from a scene";
+  refresh_view(*app, doc);
+  EXPECT_EQ(app->view.thread_draft, "");
+  EXPECT_EQ(app->composer.text(), "from a scene");
+  EXPECT_EQ(app->composer.cursor(), std::string("from a scene").size());
+  EXPECT_EQ(app->view.composer_draft, "from a scene");
+  EXPECT_EQ(app->pending_composer_text, std::nullopt);
+}
+
+TEST(ViewLookups, AuthorLabels) {
+  auto app = chat_app_base();
+  app->self_aliases = {"u_old"};
+  app->view.workspace_people = {{"u_named", "Nia Named", "NN", 1, false, {}},
+                                {"u_blank", "   ", "", 1, false, {}}};
+  app->presence_names["u_present"] = "Pat Present";
+  struct Case {
+    std::string id;
+    std::string label;
+  };
+  const std::vector<Case> cases = {
+      {"u_me", "You"},
+      {"u_old", "You"},
+      {"u_named", "Nia Named"},
+      {"u_present", "Pat Present"},
+      {"u_blank", "Someone (lank)"},
+      {"peer:abcdefgh", "Someone (efgh)"},
+      {"x@host.example", "Someone (mple)"},
+      {"ab", "Someone (ab)"},
+      {"ends:", "Someone (ends:)"},
+      {"a:é€😀x", "Someone (é€😀x)"},
+      {"a:b€😀", "Someone (b€😀)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(author_label(*app, c.id), c.label) << c.id;
+  EXPECT_EQ(person_display_name(*app, "u_me"), "You");
+  EXPECT_EQ(person_display_name(*app, "u_unknown"), "u_unknown");
+}
+
+TEST(ViewLookups, ReactionToggleFollowsTheLocalUsersCurrentId) {
+  auto app = chat_app_base();
+  app->view.current_conversation = "c_x";
+  doc::ChatMessage m = testing::message("m_1", "u_a", 0);
+  m.reactions = {{"👍", {"u_a", "u_me"}}, {"🎉", {"u_old"}}};
+  app->view.messages = {m};
+  app->self_aliases = {"u_old"};
+  using A = actions::ChatAction;
+  EXPECT_EQ(toggle_reaction_action(*app, "m_1", "👍"),
+            (A{A::RemoveReaction{"c_x", "m_1", "👍", "u_me"}}));
+  EXPECT_EQ(toggle_reaction_action(*app, "m_1", "🎉"),
+            (A{A::AddReaction{"c_x", "m_1", "🎉", "u_me"}}));
+  EXPECT_EQ(toggle_reaction_action(*app, "m_1", "❤"),
+            (A{A::AddReaction{"c_x", "m_1", "❤", "u_me"}}));
+  EXPECT_EQ(toggle_reaction_action(*app, "m_other", "👍"),
+            (A{A::AddReaction{"c_x", "m_other", "👍", "u_me"}}));
+}
+
+TEST(ViewLookups, PresenceRenamesTheLocalUserAndTracksPresentPeople) {
+  auto app = chat_app_base();
+  vesk_ui::PresenceCtx presence;
+  presence.self_id = "peer-self";
+  presence.self_display_name = "Sam Self";
+  presence.present_users = {{"u_a", "  Ann  ", vesk_ui::Color{1, 0, 0, 1}},
+                            {"u_b", "   ", std::nullopt}};
+  apply_presence(*app, presence);
+  EXPECT_EQ(app->local_person.name, "Sam Self");
+  EXPECT_EQ(app->local_person.initials, initials_of("Sam Self"));
+  EXPECT_EQ(app->local_person.color_idx, color_index(std::string_view("peer-self")));
+  EXPECT_EQ(app->self_aliases, std::vector<std::string>{"peer-self"});
+  EXPECT_EQ(app->presence_names.at("u_a"), "Ann");
+  EXPECT_EQ(app->presence_colors.at("u_a"), (vesk_ui::Color{1, 0, 0, 1}));
+  EXPECT_FALSE(app->presence_names.contains("u_b"));
+  EXPECT_TRUE(is_local_user(*app, "peer-self"));
+
+  // Again: no second alias. Ann leaves; a blank name from presence keeps the local name.
+  presence.present_users = {{"u_b", "Bo", std::nullopt}};
+  presence.self_display_name = "  ";
+  apply_presence(*app, presence);
+  EXPECT_EQ(app->self_aliases.size(), 1u);
+  EXPECT_EQ(app->local_person.name, "Sam Self");
+  EXPECT_FALSE(app->presence_names.contains("u_a"));
+  EXPECT_FALSE(app->presence_colors.contains("u_a"));
+  EXPECT_EQ(app->presence_names.at("u_b"), "Bo");
+  EXPECT_EQ(app->presence_colors.at("u_b"), presence.color_for("u_b"));
+}
+
+}  // namespace
+}  // namespace chat::app

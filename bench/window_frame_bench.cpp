@@ -1,0 +1,67 @@
+// One whole frame of the window (sync, layout, draw) into an image surface, on the demo document
+// and on the demo document with a long conversation.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include <vesk_ui/shot_frame.hpp>
+
+#include "app/screenshot_scenes.hpp"
+#include "doc/message_records.hpp"
+#include "doc/message_writers.hpp"
+
+namespace {
+
+using chat::app::ChatApp;
+
+struct Window {
+  std::unique_ptr<ChatApp> app = chat::app::screenshot_app();
+  vesk_ui::ShotFrame frame{vesk_ui::shot_theme({}), {1280, 800}};
+
+  Window() {
+    chat::app::apply_scene(*app, "compact");
+    frame.sync(*app);  // seeds the demo content
+  }
+  void run_frame() {
+    frame.sync(*app);
+    if (frame.layout(*app)) std::abort();
+    frame.draw(*app);
+  }
+};
+
+void add_messages(crdt::Document& doc, int count) {
+  const char* authors[] = {"u_maya", "u_jonas", "u_priya", "u_me"};
+  for (int i = 0; i < count; ++i) {
+    chat::doc::NewMessage m;
+    m.author = authors[(i / 3) % 4];
+    m.ts = 1782400000 + 60 * i;
+    m.text = "Message " + std::to_string(i) +
+             (i % 5 == 0 ? ": a longer note about the tile grid, the call dock and the way the "
+                           "filmstrip wraps when the window gets narrow."
+                         : " — short.");
+    chat::doc::insert_message(doc, "c_crit", "m_bench_" + std::to_string(i), m);
+  }
+}
+
+void BM_DemoDocumentFrame(benchmark::State& state) {
+  Window window;
+  for (auto _ : state) window.run_frame();
+}
+BENCHMARK(BM_DemoDocumentFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+void BM_TenThousandMessagesFrame(benchmark::State& state) {
+  Window window;
+  add_messages(window.frame.document(), 10'000);
+  window.run_frame();  // the first frame shapes every row once
+  for (auto _ : state) window.run_frame();
+}
+BENCHMARK(BM_TenThousandMessagesFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+}  // namespace

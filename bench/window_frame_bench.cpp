@@ -8,6 +8,7 @@
 #include <vesk_ui/shot_frame.hpp>
 
 #include "app/screenshot_scenes.hpp"
+#include "doc/message_readers.hpp"
 #include "doc/message_records.hpp"
 #include "doc/message_writers.hpp"
 
@@ -63,5 +64,38 @@ BENCHMARK(BM_TenThousandMessagesFrame)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly();
+
+}  // namespace
+
+namespace {
+
+// What reading the long conversation alone costs, of the frame above.
+void BM_TenThousandMessagesRead(benchmark::State& state) {
+  Window window;
+  add_messages(window.frame.document(), 10'000);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(chat::doc::load_messages(window.frame.document(), "c_crit"));
+  }
+}
+BENCHMARK(BM_TenThousandMessagesRead)->Unit(benchmark::kMillisecond);
+
+// The frame's two halves on the long conversation: the state pass, and layout with drawing.
+void BM_TenThousandMessagesSync(benchmark::State& state) {
+  Window window;
+  add_messages(window.frame.document(), 10'000);
+  for (auto _ : state) window.frame.sync(*window.app);
+}
+BENCHMARK(BM_TenThousandMessagesSync)->Unit(benchmark::kMillisecond);
+
+void BM_TenThousandMessagesDraw(benchmark::State& state) {
+  Window window;
+  add_messages(window.frame.document(), 10'000);
+  window.run_frame();
+  for (auto _ : state) {
+    if (window.frame.layout(*window.app)) std::abort();
+    window.frame.draw(*window.app);
+  }
+}
+BENCHMARK(BM_TenThousandMessagesDraw)->Unit(benchmark::kMillisecond);
 
 }  // namespace

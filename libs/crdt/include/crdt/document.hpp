@@ -156,8 +156,9 @@ class Document {
   // Only what changed since the previous save/save_incremental, as chunks to append to a
   // file that holds a save; empty when nothing changed.
   Bytes save_incremental();
-  // A save followed by any number of incremental chunks. Every checksum and hash is
-  // verified; on error, Error::chunk_index/chunk_offset say which chunk failed.
+  // A save followed by any number of incremental chunks (empty input: an empty document).
+  // Every checksum and hash is verified; on error, Error::chunk_index/chunk_offset say
+  // which chunk failed.
   static Result<Document> load(std::span<const std::uint8_t> bytes);
   // Appends chunks (incremental ones or a whole save) to this document.
   Status load_incremental(std::span<const std::uint8_t> bytes);

@@ -169,6 +169,23 @@ void BM_ChatLoad(benchmark::State& state) {
 }
 BENCHMARK(BM_ChatLoad)->Unit(benchmark::kMillisecond);
 
+// Index reads in a text whose elements are nearly all deleted: the cost follows the
+// visible length's logarithm, not the tombstones.
+void BM_IndexReadOverTombstones(benchmark::State& state) {
+  const auto tombstones = static_cast<std::size_t>(state.range(0));
+  Document doc;
+  ObjId text = *doc.put_object(ROOT, "text", ObjType::Text);
+  (void)doc.splice_text(text, 0, 0, std::string(tombstones + 1000, 'x'));
+  (void)doc.splice_text(text, 500, tombstones, "");
+  doc.commit({}, 0);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(doc.get(text, i));
+    i = (i + 389) % 1000;
+  }
+}
+BENCHMARK(BM_IndexReadOverTombstones)->Arg(0)->Arg(200000);
+
 // Two replicas of one document each make 10,000 changes (a map key and a list insert
 // each), then one merges the other.
 constexpr int kMergeChanges = 10000;

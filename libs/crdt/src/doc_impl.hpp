@@ -137,6 +137,7 @@ class Document::Impl {
   std::vector<std::vector<std::uint32_t>> by_actor_;  // history indices in seq order
   std::vector<Change> waiting_;
   std::size_t saved_count_ = 0;
+  std::vector<ChangeHash> saved_waiting_;  // waiting changes already written by a save
 
   detail::ChangeBuilder txn_;
   bool txn_open_ = false;

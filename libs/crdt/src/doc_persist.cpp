@@ -1,6 +1,7 @@
 // Saving and loading.
 //
-// A save is one document chunk; incremental saves append change chunks. The document
+// A save is one document chunk (then any changes still waiting for their dependencies);
+// incremental saves append change chunks. The document
 // chunk's body is a flags word (bit 0: the rest is deflated, after its inflated size) and:
 //   actor table | heads (count, hashes) | history | state (see snapshot.cpp)
 // The history stores each change by its fields, actors as table numbers and dependencies
@@ -130,15 +131,36 @@ std::vector<std::uint8_t> Document::Impl::save() {
     detail::write_bytes(body, inner);
   }
   saved_count_ = history_.size();
-  return detail::write_chunk(detail::ChunkType::Document, body);
+  auto out = detail::write_chunk(detail::ChunkType::Document, body);
+  // Received changes still waiting for their dependencies follow as change chunks, so that
+  // they are not lost; loading puts them back to wait.
+  saved_waiting_.clear();
+  for (const Change& c : waiting_) {
+    detail::write_bytes(out, c.bytes());
+    saved_waiting_.push_back(c.hash());
+  }
+  return out;
 }
 
 std::vector<std::uint8_t> Document::Impl::save_incremental() {
   std::vector<std::uint8_t> out;
   for (std::size_t i = saved_count_; i < history_.size(); ++i) {
+    // A change saved while it waited is in the file already.
+    auto was_saved = std::find(saved_waiting_.begin(), saved_waiting_.end(), history_[i].hash());
+    if (was_saved != saved_waiting_.end()) {
+      saved_waiting_.erase(was_saved);
+      continue;
+    }
     detail::write_bytes(out, history_[i].bytes());
   }
   saved_count_ = history_.size();
+  for (const Change& c : waiting_) {
+    if (std::find(saved_waiting_.begin(), saved_waiting_.end(), c.hash()) != saved_waiting_.end()) {
+      continue;
+    }
+    detail::write_bytes(out, c.bytes());
+    saved_waiting_.push_back(c.hash());
+  }
   return out;
 }
 
@@ -231,6 +253,8 @@ Status Document::Impl::load_chunks(std::span<const std::uint8_t> bytes) {
   Status s = apply_changes(pending);
   if (!s) return at_chunk(s.error(), index - 1, offset);
   saved_count_ = history_.size();
+  saved_waiting_.clear();
+  for (const Change& c : waiting_) saved_waiting_.push_back(c.hash());
   return {};
 }
 

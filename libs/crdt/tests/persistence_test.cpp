@@ -207,6 +207,20 @@ TEST(PersistenceTest, ChangesWaitForMissingDependencies) {
   EXPECT_TRUE(b.get_heads().empty());
   ASSERT_EQ(b.missing_deps().size(), 1u);
   EXPECT_EQ(b.missing_deps()[0], sent.back().hash());
+  // Waiting changes survive a save and load, and are not written twice after.
+  Bytes file = b.save();
+  auto reloaded = Document::load(file);
+  ASSERT_TRUE(reloaded) << reloaded.error().message;
+  EXPECT_EQ(reloaded->missing_deps(), b.missing_deps());
+  ASSERT_TRUE(reloaded->apply_changes(std::span(sent).last(1)));
+  EXPECT_EQ(reloaded->length(ROOT), 5u);
+  Bytes tail = reloaded->save_incremental();
+  EXPECT_EQ(tail.size(), sent.back().bytes().size());
+  file.insert(file.end(), tail.begin(), tail.end());
+  auto whole = Document::load(file);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->get_heads(), a.get_heads());
+
   ASSERT_TRUE(b.apply_changes(std::span(sent).last(1)));
   EXPECT_EQ(b.length(ROOT), 5u);
   EXPECT_TRUE(b.missing_deps().empty());

@@ -67,10 +67,7 @@ bool decode_utf8(std::string_view text, std::vector<char32_t>& out) {
 
 Document::Impl::Impl(ActorId actor) : self_actor_(actor) {
   self_ = intern_actor(actor);
-  auto root = std::make_unique<Object>();
-  root->type = ObjType::Map;
-  root->map = std::make_unique<detail::MapObject>();
-  objects_.push_back(std::move(root));
+  objects_.emplace_back().type = ObjType::Map;
 }
 
 std::uint32_t Document::Impl::intern_actor(const ActorId& actor) {
@@ -97,30 +94,24 @@ Status Document::Impl::set_actor(ActorId actor) {
 }
 
 Object* Document::Impl::find_object(const ObjId& id) const {
-  if (id.is_root()) return objects_.front().get();
+  if (id.is_root()) return const_cast<Object*>(&objects_.front());
   auto actor = find_actor(id.actor);
   if (!actor) return nullptr;
   return object_at(OpId{id.counter, *actor});
 }
 
 Object* Document::Impl::object_at(OpId id) const {
-  if (id.counter == 0) return objects_.front().get();
+  if (id.counter == 0) return const_cast<Object*>(&objects_.front());
   return object_index_.get(id, nullptr);
 }
 
 Object* Document::Impl::create_object(OpId id, ObjType type) {
-  auto obj = std::make_unique<Object>();
-  obj->type = type;
-  obj->id = id;
-  if (type == ObjType::Map) {
-    obj->map = std::make_unique<detail::MapObject>();
-  } else {
-    obj->seq = std::make_unique<detail::SeqObject>();
-  }
-  Object* raw = obj.get();
-  object_index_.set(id, raw);
-  objects_.push_back(std::move(obj));
-  return raw;
+  Object& obj = objects_.emplace_back();
+  obj.type = type;
+  obj.id = id;
+  if (type != ObjType::Map) obj.seq = std::make_unique<detail::SeqObject>();
+  object_index_.set(id, &obj);
+  return &obj;
 }
 
 ObjId Document::Impl::public_id(OpId id) const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <span>
@@ -66,7 +67,8 @@ class Document::Impl {
   Object* object_at(OpId id) const;
   Object* create_object(OpId id, ObjType type);
   ObjId public_id(OpId id) const;
-  Object& root() const { return *objects_.front(); }
+  Object& root() { return objects_.front(); }
+  const Object& root() const { return objects_.front(); }
 
   // ---- reads
   std::optional<ValueAndId> read(const detail::ValueOp& op) const;
@@ -126,8 +128,10 @@ class Document::Impl {
   std::uint32_t self_ = 0;
   ActorId self_actor_;
 
-  std::vector<std::unique_ptr<Object>> objects_;  // [0] is the root
-  detail::IdIndex<Object*> object_index_;         // the root is not in it
+  // [0] is the root. A deque: objects never move, and walking them in order of creation
+  // (as saving does) reads memory in order.
+  std::deque<Object> objects_;
+  detail::IdIndex<Object*> object_index_;  // the root is not in it
   std::uint64_t max_op_ = 0;
 
   std::vector<Change> history_;  // causal order

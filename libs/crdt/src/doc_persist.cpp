@@ -2,7 +2,8 @@
 //
 // A save is one document chunk (then any changes still waiting for their dependencies);
 // incremental saves append change chunks. The document
-// chunk's body is a flags word (bit 0: the rest is deflated, after its inflated size) and:
+// chunk's body is a flags word (1: the rest is zstd-compressed, after its uncompressed
+// size) and:
 //   actor table | heads (count, hashes) | history | state (see snapshot.cpp)
 // The history stores each change by its fields, actors as table numbers and dependencies
 // as distances back to earlier entries; loading rebuilds every change's canonical bytes
@@ -17,8 +18,8 @@ namespace crdt {
 
 namespace {
 
-constexpr std::uint64_t kDeflated = 1;
-constexpr std::size_t kDeflateThreshold = 256;
+constexpr std::uint64_t kZstd = 1;
+constexpr std::size_t kCompressThreshold = 256;
 
 Error at_chunk(Error e, std::size_t index, std::size_t offset) {
   e.chunk_index = index;
@@ -114,6 +115,9 @@ Result<std::vector<Change>> Document::Impl::decode_history(
 
 std::vector<std::uint8_t> Document::Impl::save() {
   std::vector<std::uint8_t> inner;
+  std::size_t estimate = objects_.size() * 32 + 1024;
+  for (const Change& c : history_) estimate += c.bytes().size();
+  inner.reserve(estimate);
   encode_actors(inner);
   auto head_hashes = heads();
   detail::write_uleb(inner, head_hashes.size());
@@ -122,10 +126,11 @@ std::vector<std::uint8_t> Document::Impl::save() {
   encode_objects(inner);
 
   std::vector<std::uint8_t> body;
-  if (inner.size() >= kDeflateThreshold) {
-    detail::write_uleb(body, kDeflated);
+  body.reserve(inner.size() + 16);
+  if (inner.size() >= kCompressThreshold) {
+    detail::write_uleb(body, kZstd);
     detail::write_uleb(body, inner.size());
-    detail::write_bytes(body, detail::deflate_bytes(inner));
+    detail::zstd_compress(inner, body);
   } else {
     detail::write_uleb(body, 0);
     detail::write_bytes(body, inner);
@@ -167,24 +172,24 @@ std::vector<std::uint8_t> Document::Impl::save_incremental() {
 Status Document::Impl::load_document_chunk(std::span<const std::uint8_t> body) {
   detail::ByteReader r(body);
   std::uint64_t flags;
-  if (!r.uleb(flags) || (flags & ~kDeflated)) return malformed("bad document flags");
-  std::optional<std::vector<std::uint8_t>> inflated;
+  if (!r.uleb(flags) || flags > kZstd) return malformed("bad document flags");
+  std::optional<std::vector<std::uint8_t>> unpacked;
   std::span<const std::uint8_t> inner;
-  if (flags & kDeflated) {
+  if (flags != 0) {
     std::uint64_t size;
     if (!r.uleb(size)) return malformed("bad document length");
     std::span<const std::uint8_t> packed;
     r.take(r.remaining(), packed);
-    inflated = detail::inflate_bytes(packed, static_cast<std::size_t>(size));
-    if (!inflated) return malformed("document does not inflate");
-    inner = *inflated;
+    unpacked = detail::zstd_decompress(packed, static_cast<std::size_t>(size));
+    if (!unpacked) return malformed("document does not decompress");
+    inner = *unpacked;
   } else {
     r.take(r.remaining(), inner);
   }
 
   // Into an empty document the saved state is taken as it is; otherwise the changes are
   // applied like any others.
-  const bool fresh = history_.empty() && objects_.size() == 1 && root().map->entries().empty();
+  const bool fresh = history_.empty() && objects_.size() == 1 && root().map.entries().empty();
   detail::ByteReader in(inner);
   auto actor_map = decode_actors(in);
   if (!actor_map) return actor_map.error();

@@ -217,10 +217,10 @@ void Document::Impl::apply_to_values(Conflicts& values, DecodedOp& op) {
 }
 
 void Document::Impl::apply_map_op(Object& obj, DecodedOp& op) {
-  auto& entry = obj.map->find_or_add(op.key);
+  auto& entry = obj.map.find_or_add(op.key);
   bool was = !entry.values.empty();
   apply_to_values(entry.values, op);
-  obj.map->note_change(was, !entry.values.empty());
+  obj.map.note_change(was, !entry.values.empty());
 }
 
 void Document::Impl::apply_seq_op(Object& obj, DecodedOp& op) {

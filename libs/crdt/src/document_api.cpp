@@ -49,7 +49,7 @@ Document& Document::operator=(Document&&) noexcept = default;
 std::optional<ValueAndId> Document::get(const ObjId& obj, std::string_view key) const {
   const Object* o = impl_->find_object(obj);
   if (!o || o->type != ObjType::Map) return std::nullopt;
-  const auto* e = o->map->find(key);
+  const auto* e = o->map.find(key);
   if (!e || e->values.empty()) return std::nullopt;
   return impl_->read(e->values.back());
 }
@@ -64,7 +64,7 @@ std::vector<ValueAndId> Document::get_all(const ObjId& obj, std::string_view key
   std::vector<ValueAndId> out;
   const Object* o = impl_->find_object(obj);
   if (!o || o->type != ObjType::Map) return out;
-  if (const auto* e = o->map->find(key)) impl_->read_all(e->values, out);
+  if (const auto* e = o->map.find(key)) impl_->read_all(e->values, out);
   return out;
 }
 
@@ -84,13 +84,13 @@ std::vector<ValueAndId> Document::get_all(const ObjId& obj, std::size_t index) c
 KeyRange Document::keys(const ObjId& map) const {
   const Object* o = impl_->find_object(map);
   if (!o || o->type != ObjType::Map) return {};
-  return KeyRange(o->map.get(), o->map->entries().size());
+  return KeyRange(&o->map, o->map.entries().size());
 }
 
 std::size_t Document::length(const ObjId& obj) const {
   const Object* o = impl_->find_object(obj);
   if (!o) return 0;
-  return o->type == ObjType::Map ? o->map->size() : o->seq->tree.visible();
+  return o->type == ObjType::Map ? o->map.size() : o->seq->tree.visible();
 }
 
 std::optional<std::string> Document::text(const ObjId& obj) const {
@@ -112,7 +112,7 @@ namespace {
 // Replaces the values of a map key with one new op; returns its id.
 OpId write_map(Document::Impl& d, Object& map, std::string_view key, Action action,
                detail::Stored value) {
-  auto& entry = map.map->find_or_add(key);
+  auto& entry = map.map.find_or_add(key);
   std::vector<OpId> pred = ids_of(entry.values);
   OpId id = d.next_op_id();
   auto& raw = d.scratch();
@@ -123,7 +123,7 @@ OpId write_map(Document::Impl& d, Object& map, std::string_view key, Action acti
   bool was = !entry.values.empty();
   entry.values.clear();
   entry.values.push_back(ValueOp{id, std::move(value)});
-  map.map->note_change(was, true);
+  map.map.note_change(was, true);
   return id;
 }
 
@@ -189,13 +189,13 @@ Status Document::remove(const ObjId& map, std::string_view key) {
   Object* o = impl_->find_object(map);
   if (!o) return no_object();
   if (o->type != ObjType::Map) return wrong_type("remove by key needs a map");
-  auto* entry = o->map->find(key);
+  auto* entry = o->map.find(key);
   if (!entry || entry->values.empty()) return {};
   std::vector<OpId> pred = ids_of(entry->values);
   impl_->next_op_id();
   impl_->txn().add(o->id, true, key, {}, false, Action::Delete, 0, {}, pred);
   entry->values.clear();
-  o->map->note_change(true, false);
+  o->map.note_change(true, false);
   return {};
 }
 
@@ -203,7 +203,7 @@ Status Document::increment(const ObjId& map, std::string_view key, std::int64_t 
   Object* o = impl_->find_object(map);
   if (!o) return no_object();
   if (o->type != ObjType::Map) return wrong_type("increment by key needs a map");
-  auto* entry = o->map->find(key);
+  auto* entry = o->map.find(key);
   if (!entry || entry->values.empty()) return Error{ErrorCode::NotACounter, "no value"};
   auto counter_of = [](ValueOp& v) -> Counter* {
     auto* s = std::get_if<ScalarValue>(&v.value);
@@ -438,7 +438,7 @@ Result<Document> Document::load(std::span<const std::uint8_t> bytes) {
 
 Status Document::load_incremental(std::span<const std::uint8_t> bytes) {
   impl_->commit({}, std::nullopt);
-  if (impl_->history().empty() && impl_->root().map->entries().empty()) {
+  if (impl_->history().empty() && impl_->root().map.entries().empty()) {
     // Nothing to lose: load aside and take the result only when it is whole.
     auto fresh = std::make_unique<Impl>(get_actor());
     Status s = fresh->load_chunks(bytes);

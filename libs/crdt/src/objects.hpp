@@ -147,9 +147,9 @@ struct SeqObject {
 };
 
 struct Object {
-  ObjType type;
+  ObjType type = ObjType::Map;
   OpId id;
-  std::unique_ptr<MapObject> map;  // Map
+  MapObject map;                   // Map
   std::unique_ptr<SeqObject> seq;  // List, Text
 };
 

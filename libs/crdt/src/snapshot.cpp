@@ -1,9 +1,9 @@
 // The document state as saved beside the history, so that loading rebuilds objects and
 // sequences directly instead of replaying every op.
 //
-//   [the actor table, written apart] max op | map keys (count, prefixed strings) | objects
-//   other than the root (count; type, id each) | the root's content, then each object's
-//   content in that order.
+//   [the actor table, written apart] max op | objects other than the root (count; type, id
+//   each) | contents length (5-byte LEB128) | the root's content, then each object's content
+//   in that order | map keys (count, prefixed strings; numbered in order of first use).
 //   id: actor number, then the counter as a signed difference from the previous id's (the
 //   object table and the contents are two separate chains).
 //   map content: entry count; key number and values each.
@@ -79,11 +79,20 @@ Result<std::vector<std::uint32_t>> Document::Impl::decode_actors(ByteReader& r) 
 
 void Document::Impl::encode_objects(std::vector<std::uint8_t>& out) const {
   detail::write_uleb(out, max_op_);
-  // One pass over the objects (they are scattered in memory): contents go to their own
-  // buffer while the keys, which repeat across maps (every message has an "id"), are
-  // numbered; the key table is written before them.
-  std::vector<std::uint8_t> content;
-  content.reserve(objects_.size() * 24);
+  // The table's ids and the contents' ids are separate difference chains.
+  StateWriter table(out);
+  detail::write_uleb(out, objects_.size() - 1);
+  for (std::size_t i = 1; i < objects_.size(); ++i) {
+    out.push_back(static_cast<std::uint8_t>(objects_[i].type));
+    table.id(objects_[i].id);
+  }
+  // One pass over the objects (they are scattered in memory) writes their contents while
+  // numbering the keys, which repeat across maps (every message has an "id"); the key
+  // table follows, and the contents' length goes before them once known.
+  constexpr std::size_t kLengthBytes = 5;
+  const std::size_t length_at = out.size();
+  out.resize(out.size() + kLengthBytes);
+  std::vector<std::uint8_t>& content = out;
   std::unordered_map<std::string_view, std::uint32_t> key_numbers;
   std::vector<std::string_view> keys;
   StateWriter w(content);
@@ -92,10 +101,11 @@ void Document::Impl::encode_objects(std::vector<std::uint8_t>& out) const {
   detail::BoolEncoder visible_col, complex_col;
   std::string chars;
   std::vector<const detail::Conflicts*> complex;
-  for (const auto& obj : objects_) {
+  for (const Object& object : objects_) {
+    const Object* obj = &object;
     if (obj->type == ObjType::Map) {
-      detail::write_uleb(content, obj->map->size());
-      for (const auto& e : obj->map->entries()) {
+      detail::write_uleb(content, obj->map.size());
+      for (const auto& e : obj->map.entries()) {
         if (e.values.empty()) continue;
         auto [it, added] = key_numbers.emplace(e.key, static_cast<std::uint32_t>(keys.size()));
         if (added) keys.push_back(e.key);
@@ -130,16 +140,13 @@ void Document::Impl::encode_objects(std::vector<std::uint8_t>& out) const {
     detail::write_prefixed(content, chars);
     for (const auto* values : complex) w.values(*values);
   }
+  std::uint64_t length = out.size() - length_at - kLengthBytes;
+  for (std::size_t i = 0; i < kLengthBytes; ++i) {
+    out[length_at + i] =
+        static_cast<std::uint8_t>(((length >> (7 * i)) & 0x7f) | (i + 1 < kLengthBytes ? 0x80 : 0));
+  }
   detail::write_uleb(out, keys.size());
   for (std::string_view k : keys) detail::write_prefixed(out, k);
-  // The table's ids and the contents' ids are separate difference chains.
-  StateWriter table(out);
-  detail::write_uleb(out, objects_.size() - 1);
-  for (std::size_t i = 1; i < objects_.size(); ++i) {
-    out.push_back(static_cast<std::uint8_t>(objects_[i]->type));
-    table.id(objects_[i]->id);
-  }
-  detail::write_bytes(out, content);
 }
 
 namespace {
@@ -167,18 +174,11 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
   auto malformed = [](const char* why) { return Error{ErrorCode::Malformed, why}; };
   std::uint64_t n;
   StateReader table{r, actor_map};
-  StateReader in{r, actor_map};
   std::uint64_t max_op;
   if (!r.uleb(max_op) || max_op > (std::uint64_t{1} << 62)) return malformed("bad max op");
   max_op_ = std::max(max_op_, max_op);
-  if (!r.uleb_at_most(n, r.remaining())) return malformed("bad key table");
-  std::vector<std::string_view> keys(static_cast<std::size_t>(n));
-  for (auto& k : keys) {
-    if (!r.prefixed(k)) return malformed("bad key table");
-  }
-
   if (!r.uleb_at_most(n, r.remaining() / 3)) return malformed("bad object table");
-  std::vector<Object*> listed{objects_.front().get()};
+  std::vector<Object*> listed{&objects_.front()};
   for (std::uint64_t i = 0; i < n; ++i) {
     std::uint8_t type;
     OpId id;
@@ -186,14 +186,24 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
     if (object_at(id) != nullptr) return malformed("object listed twice");
     listed.push_back(create_object(id, static_cast<ObjType>(type)));
   }
+  std::span<const std::uint8_t> contents;
+  if (!r.prefixed(contents)) return malformed("bad contents");
+  if (!r.uleb_at_most(n, r.remaining())) return malformed("bad key table");
+  std::vector<std::string_view> keys(static_cast<std::size_t>(n));
+  for (auto& k : keys) {
+    if (!r.prefixed(k)) return malformed("bad key table");
+  }
+  // From here on, the contents.
+  ByteReader body(contents);
+  StateReader in{body, actor_map};
 
   auto read_values = [&](detail::Conflicts& values) -> bool {
     std::uint64_t count;
-    if (!r.uleb_at_most(count, r.remaining() / 3)) return false;
+    if (!body.uleb_at_most(count, body.remaining() / 3)) return false;
     for (std::uint64_t i = 0; i < count; ++i) {
       OpId id;
       std::uint8_t kind;
-      if (!in.id(id) || !r.u8(kind) || kind > 3) return false;
+      if (!in.id(id) || !body.u8(kind) || kind > 3) return false;
       if (kind > 0) {
         const Object* target = object_at(id);
         if (!target || target->type != static_cast<ObjType>(kind - 1)) return false;
@@ -204,8 +214,8 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
       }
       std::uint64_t meta;
       std::span<const std::uint8_t> raw;
-      if (!r.uleb(meta) ||
-          !r.take(static_cast<std::size_t>(std::min<std::uint64_t>(meta >> 4, SIZE_MAX)), raw)) {
+      if (!body.uleb(meta) ||
+          !body.take(static_cast<std::size_t>(std::min<std::uint64_t>(meta >> 4, SIZE_MAX)), raw)) {
         return false;
       }
       std::uint64_t code = meta & 15;
@@ -226,17 +236,17 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
 
   // Every element was made by an op of the history.
   std::uint64_t element_budget = 0;
-  for (const Change& c : history_) element_budget += c.op_count();
+  for (const Change& change : history_) element_budget += change.op_count();
   std::vector<Elem> elems;
   std::vector<char32_t> cps;
   for (Object* obj : listed) {
     if (obj->type == ObjType::Map) {
-      if (!r.uleb_at_most(n, r.remaining())) return malformed("bad map");
-      auto& entries = obj->map->entries();
+      if (!body.uleb_at_most(n, body.remaining())) return malformed("bad map");
+      auto& entries = obj->map.entries();
       entries.reserve(static_cast<std::size_t>(n));
       for (std::uint64_t i = 0; i < n; ++i) {
         std::uint64_t key_number;
-        if (!r.uleb(key_number) || key_number >= keys.size()) return malformed("bad map key");
+        if (!body.uleb(key_number) || key_number >= keys.size()) return malformed("bad map key");
         std::string_view key = keys[static_cast<std::size_t>(key_number)];
         if (!entries.empty() && !(entries.back().key < key))
           return malformed("map keys out of order");
@@ -244,17 +254,17 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
         if (!read_values(entries.back().values) || entries.back().values.empty()) {
           return malformed("bad map values");
         }
-        obj->map->note_change(false, true);
+        obj->map.note_change(false, true);
       }
       continue;
     }
     std::uint64_t count;
     std::span<const std::uint8_t> actor_raw, counter_raw, visible_raw, complex_raw;
     std::string_view chars;
-    if (!r.uleb_at_most(count, element_budget)) return malformed("bad sequence");
+    if (!body.uleb_at_most(count, element_budget)) return malformed("bad sequence");
     if (count == 0) continue;
-    if (!r.prefixed(actor_raw) || !r.prefixed(counter_raw) || !r.prefixed(visible_raw) ||
-        !r.prefixed(complex_raw) || !r.prefixed(chars)) {
+    if (!body.prefixed(actor_raw) || !body.prefixed(counter_raw) || !body.prefixed(visible_raw) ||
+        !body.prefixed(complex_raw) || !body.prefixed(chars)) {
       return malformed("bad sequence");
     }
     cps.clear();
@@ -291,6 +301,7 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
     element_budget -= count;
     obj->seq->tree.assign(elems);
   }
+  if (!body.at_end()) return malformed("trailing bytes in contents");
   return {};
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include <vesk_ui/launch_frame.hpp>
 #include <vesk_ui/shot_frame.hpp>
 
 #include "app/screenshot_scenes.hpp"
@@ -97,5 +98,35 @@ void BM_TenThousandMessagesDraw(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TenThousandMessagesDraw)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// The long conversation through a frame cycle whose text renderer keeps as many shaped texts as
+// the conversation has rows: what the frame costs once the rows are not shaped anew each frame.
+void BM_TenThousandMessagesFrameLargeTextCache(benchmark::State& state) {
+  Window window;  // seeds the demo content into its document
+  add_messages(window.frame.document(), 10'000);
+  vesk_ui::TextRendererOptions options;
+  options.cache_entries = 32768;
+  options.cache_bytes = 64u << 20;
+  vesk_ui::TextRenderer text(options);
+  vesk_ui::Scene scene(1280, 800);
+  vesk_ui::FrameCycle cycle;
+  const vesk_ui::Theme theme = vesk_ui::shot_theme({});
+  const vesk_ui::PresenceCtx presence;
+  const vesk_ui::PermissionContext permissions = vesk_ui::PermissionContext::permissive();
+  auto frame = [&] {
+    cycle.sync(*window.app, window.frame.document());
+    if (cycle.layout(*window.app, {1280, 800})) std::abort();
+    vesk_ui::DrawCtx ctx{vesk_ui::Affine::identity(), 1.0, std::chrono::steady_clock::now()};
+    cycle.draw(*window.app, scene, text, theme, ctx, presence, permissions);
+    cycle.finish(*window.app);
+  };
+  frame();
+  for (auto _ : state) frame();
+}
+BENCHMARK(BM_TenThousandMessagesFrameLargeTextCache)->Unit(benchmark::kMillisecond);
 
 }  // namespace

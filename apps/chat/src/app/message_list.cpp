@@ -133,13 +133,15 @@ MessageListLayout layout_message_list(ChatApp& app, vesk_ui::TextRenderer& text,
   list.geometry = geometry;
   const std::vector<doc::ChatMessage>& messages = app.view.messages;
   const ReplyIndex replies = index_replies(messages);
+  const RowMetrics metrics = row_metrics(text, theme);
   double content = 36;
   std::optional<double> revealed_center;  // within the content
   for (const MessageGroup& group : group_messages(messages)) {
     bool first = true;
     for (std::size_t index : group.indices) {
       if (index >= messages.size()) continue;
-      MeasuredRow row = measure_message_row(app, text, theme, geometry, replies, index, first);
+      MeasuredRow row =
+          measure_message_row(app, text, theme, geometry, metrics, replies, index, first);
       first = false;
       if (app.reveal_pending && app.revealed_message && row.row.id == *app.revealed_message &&
           !revealed_center) {

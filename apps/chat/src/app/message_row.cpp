@@ -24,6 +24,11 @@ double edited_line_height(vesk_ui::TextRenderer& text, const vesk_ui::Theme& the
   return std::max(text.line_height(11.5) + theme.spacing_small, 18.0);
 }
 
+RowMetrics row_metrics(vesk_ui::TextRenderer& text, const vesk_ui::Theme& theme) {
+  return {author_line_height(text, theme), reaction_row_height(text, theme),
+          edited_line_height(text, theme)};
+}
+
 MentionPeople mention_people(const ChatApp& app) {
   return MentionPeople{[&app](std::string_view user) { return is_local_user(app, user); },
                        [&app](std::string_view user) -> std::optional<vesk_ui::Color> {
@@ -35,7 +40,8 @@ MentionPeople mention_people(const ChatApp& app) {
 
 MeasuredRow measure_message_row(const ChatApp& app, vesk_ui::TextRenderer& text,
                                 const vesk_ui::Theme& theme, const ListGeometry& geometry,
-                                const ReplyIndex& replies, std::size_t index, bool first) {
+                                const RowMetrics& metrics, const ReplyIndex& replies,
+                                std::size_t index, bool first) {
   const doc::ChatMessage& m = app.view.messages[index];
   const double s = theme.theme_scale;
   const double w = geometry.text_width;
@@ -58,9 +64,9 @@ MeasuredRow measure_message_row(const ChatApp& app, vesk_ui::TextRenderer& text,
     row.text_h = measured.text->height();
   }
   if (m.attachment) row.attachment_h = attachment_block_height(*m.attachment, w, s);
-  if (first) row.header_h = author_line_height(text, theme);
-  if (!m.reactions.empty()) row.reactions_h = reaction_row_height(text, theme) + 6;
-  if (m.edited && !row.editing) row.edited_h = edited_line_height(text, theme);
+  if (first) row.header_h = metrics.author_line;
+  if (!m.reactions.empty()) row.reactions_h = metrics.reaction_row + 6;
+  if (m.edited && !row.editing) row.edited_h = metrics.edited_line;
   if (auto it = replies.find(m.id); it != replies.end() && it->second.count > 0) {
     row.thread_h = 46 * s;
   }

@@ -20,13 +20,22 @@ double author_line_height(vesk_ui::TextRenderer& text, const vesk_ui::Theme& the
 double reaction_row_height(vesk_ui::TextRenderer& text, const vesk_ui::Theme& theme);
 double edited_line_height(vesk_ui::TextRenderer& text, const vesk_ui::Theme& theme);
 
+// The heights every row shares, measured once per frame.
+struct RowMetrics {
+  double author_line = 0;
+  double reaction_row = 0;
+  double edited_line = 0;
+};
+RowMetrics row_metrics(vesk_ui::TextRenderer& text, const vesk_ui::Theme& theme);
+
 // How mentions in message text are coloured for this reader.
 MentionPeople mention_people(const ChatApp& app);
 
 // Measures one message at the list's text width.
 MeasuredRow measure_message_row(const ChatApp& app, vesk_ui::TextRenderer& text,
                                 const vesk_ui::Theme& theme, const ListGeometry& geometry,
-                                const ReplyIndex& replies, std::size_t index, bool first);
+                                const RowMetrics& metrics, const ReplyIndex& replies,
+                                std::size_t index, bool first);
 
 // Paints the row whose top is at `top`. Regions are kept inside `clip`, so a row scrolled
 // partly out of the list cannot catch presses meant for what lies beside the list.

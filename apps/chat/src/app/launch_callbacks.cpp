@@ -1,5 +1,6 @@
 #include "app/launch_callbacks.hpp"
 
+#include "actions/registry.hpp"
 #include "app/chat_app.hpp"
 #include "app/data_dir.hpp"
 #include "app/screenshot_scenes.hpp"
@@ -8,6 +9,10 @@ namespace chat::app {
 
 std::unique_ptr<vesk_ui::Widget> build_app() {
   return new_chat_app();
+}
+
+void register_actions(vesk_ui::App& app) {
+  actions::register_chat_action_type(app.action_registry_mut());
 }
 
 vesk_ui::WindowSize default_window_size() {
@@ -32,6 +37,7 @@ vesk_ui::LaunchDescription launch_description() {
   d.screenshot_scenes.assign(kScreenshotScenes.begin(), kScreenshotScenes.end());
   d.build_app = build_app;
   d.render_screenshot = render_screenshot;
+  d.register_actions = register_actions;
   d.default_window_size = default_window_size;
   d.launch_flag = launch_flag;
   d.open_state = open_state;

@@ -1,6 +1,7 @@
 #pragma once
 // What the toolkit's launcher calls back into: building the window, rendering a screenshot,
-// the window size, the presentation flag and opening the document store.
+// registering the chat action type, the window size, the presentation flag and opening the document
+// store.
 
 #include <memory>
 
@@ -14,6 +15,8 @@ namespace chat::app {
 inline constexpr std::string_view kApplicationId = "dev.vesk.Chat";
 
 std::unique_ptr<vesk_ui::Widget> build_app();
+// The chat action type "chat.action" with its decoder; nothing else.
+void register_actions(vesk_ui::App& app);
 vesk_ui::WindowSize default_window_size();
 bool launch_flag();
 // The document file in the data directory, or a document in memory when there is none.

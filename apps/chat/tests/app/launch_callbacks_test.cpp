@@ -57,12 +57,20 @@ TEST(LaunchCallbacks, DescriptionListsTheScenesAndTheWindowOptions) {
   EXPECT_TRUE(d.options.resizable);
   EXPECT_TRUE(d.options.high_dpi);
   ASSERT_TRUE(d.default_window_size && d.launch_flag && d.build_app && d.render_screenshot &&
-              d.open_state);
+              d.open_state && d.register_actions);
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(d.default_window_size().width, 1280u);
     EXPECT_EQ(d.default_window_size().height, 800u);
     EXPECT_TRUE(d.launch_flag());
   }
+}
+
+TEST(LaunchCallbacks, RegistersTheChatActionTypeAlone) {
+  vesk_ui::App app("test.app");
+  register_actions(app);
+  const vesk_actions::ActionRegistry& registry = app.action_registry();
+  EXPECT_NE(registry.find("chat.action"), nullptr);
+  EXPECT_EQ(registry.size(), 1u);
 }
 
 TEST(LaunchCallbacks, StateOpensTheDocumentFileInTheDataDirectory) {

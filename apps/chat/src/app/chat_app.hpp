@@ -21,6 +21,7 @@
 #include "app/chat_view_records.hpp"
 #include "app/hit_target.hpp"
 #include "app/identity.hpp"
+#include "app/input_state.hpp"
 #include "app/pane_animation.hpp"
 #include "doc/records.hpp"
 #include "media/media_backend.hpp"
@@ -55,6 +56,11 @@ class ChatApp final : public vesk_ui::Widget {
   std::optional<Rect> popup_rect() const override;
   bool needs_animation_frame() const override;
   bool take_redraw_request() override;
+  void handle_event(const vesk_ui::InputEvent& event, const vesk_ui::Modifiers& modifiers,
+                    crdt::Document& doc, double scale_factor, vesk_ui::ToolkitCtx& ctx,
+                    bool& handled) override;
+  bool perform_semantic_action(std::string_view element_id, const vesk_ui::SemanticAction& action,
+                               crdt::Document& doc, vesk_ui::ToolkitCtx& ctx) override;
 
   // Text inputs.
   vesk_ui::TextInput composer;
@@ -67,9 +73,13 @@ class ChatApp final : public vesk_ui::Widget {
   std::optional<std::string> open_thread;
   std::optional<std::string> revealed_message;
   std::optional<std::string> editing_message;
+  std::optional<RenameTarget> rename_target;
   std::optional<vesk_ui::ContextMenu> context_menu;
   vesk_ui::TooltipHost tooltip;
   std::vector<HitRegion> hit_regions;
+  // The keyboard-focused element of the last frame, by index.
+  std::optional<std::size_t> access_focus;
+  std::optional<RowSwipe> drag_state;
   // Text that the next refresh puts into the composer.
   std::optional<std::string> pending_composer_text;
 
@@ -99,6 +109,7 @@ class ChatApp final : public vesk_ui::Widget {
   // The message list's position: 0 shows the newest message at the bottom.
   double scroll_offset = 0.0;
   double list_height = 0.0;
+  vesk_ui::Point pointer_pos;  // logical pixels
 
   // Flags.
   ComposerFocus composer_focus = ComposerFocus::Main;

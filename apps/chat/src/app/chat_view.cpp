@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "app/input_events.hpp"
 #include "doc/message_readers.hpp"
 #include "doc/people.hpp"
 #include "doc/readers.hpp"
@@ -158,6 +159,7 @@ void refresh_view(ChatApp& app, const crdt::Document& doc) {
   }
   collect_workspace_people(app);
   sync_drafts(app, doc);
+  sync_input_states(app);
 }
 
 std::string thread_draft_key(std::string_view channel, std::string_view parent) {

@@ -1,26 +1,25 @@
 #include "app/draft_keys.hpp"
 
+#include "app/chat_view.hpp"
+
 namespace chat::app {
 
-std::optional<std::string> thread_draft_key(std::string_view conversation,
-                                            const std::optional<std::string>& open_thread) {
-  if (!open_thread) return std::nullopt;
-  std::string key(conversation);
-  key += "::t::";
-  key += *open_thread;
-  return key;
+bool thread_composer_in_use(const ChatApp& app) {
+  return app.composer_focus == ComposerFocus::Thread && app.open_thread.has_value();
 }
 
-bool thread_composer_in_use(const std::optional<std::string>& open_thread, int composer_focus) {
-  return composer_focus == kComposerThread && open_thread.has_value();
+vesk_ui::TextInput& composer_in_use(ChatApp& app) {
+  return thread_composer_in_use(app) ? app.thread_composer : app.composer;
 }
 
-std::string composer_draft_key(std::string_view conversation,
-                               const std::optional<std::string>& open_thread, int composer_focus) {
-  if (thread_composer_in_use(open_thread, composer_focus)) {
-    return *thread_draft_key(conversation, open_thread);
-  }
-  return std::string(conversation);
+std::optional<std::string> thread_draft_key(const ChatApp& app) {
+  if (!app.open_thread) return std::nullopt;
+  return thread_draft_key(app.view.current_conversation, *app.open_thread);
+}
+
+std::string composer_draft_key(const ChatApp& app) {
+  if (thread_composer_in_use(app)) return *thread_draft_key(app);
+  return app.view.current_conversation;
 }
 
 }  // namespace chat::app

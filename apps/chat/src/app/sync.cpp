@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/chat_view.hpp"
+#include "app/composer_commands.hpp"
 #include "doc/people.hpp"
 #include "doc/repair.hpp"
 #include "doc/seeds.hpp"
@@ -55,6 +56,7 @@ void sync(ChatApp& app, crdt::Document& doc) {
   const bool workspace_changed = fall_back_to_first_workspace(app);
   close_vanished_thread(app);
   if (workspace_changed) refresh_view(app, doc);
+  mark_current_channel_read(app, doc);
 }
 
 void ChatApp::sync(crdt::Document& doc) {

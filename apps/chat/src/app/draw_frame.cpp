@@ -8,9 +8,11 @@
 
 #include "app/chat_view.hpp"
 #include "app/composer_geometry.hpp"
+#include "app/composer_panel.hpp"
 #include "app/conversation_header.hpp"
 #include "app/draw_shapes.hpp"
 #include "app/message_list.hpp"
+#include "app/thread_panel.hpp"
 #include "app/window_layout.hpp"
 
 namespace chat::app {
@@ -52,8 +54,12 @@ void draw_window(ChatApp& app, vesk_ui::Scene& scene, const Rect& bounds,
   const MessageListLayout list =
       layout_message_list(app, text, theme, list_geometry(app, composer.y0, theme.theme_scale));
   draw_message_list(app, scene, text, theme, ctx, list, hits);
+  draw_main_composer(app, scene, text, theme, ctx, composer, hits);
 
   draw_scrim(scene, theme, ctx, bounds, app.details_anim, app.compact_details, hits);
+  if (app.open_thread && details_pane_visible(app)) {
+    draw_thread_panel(app, scene, text, theme, ctx, details_rect(app), hits);
+  }
   draw_scrim(scene, theme, ctx, bounds, app.nav_anim, app.compact_nav, hits);
 
   if (app.context_menu) app.context_menu->draw(scene, bounds, text, theme, ctx);

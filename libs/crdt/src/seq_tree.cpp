@@ -60,16 +60,6 @@ SeqTree::Cursor SeqTree::find_id(OpId id) {
   return {};
 }
 
-std::size_t SeqTree::visible_before(Cursor at) const {
-  std::size_t count = visible_in(*at.leaf, 0, std::min(at.slot, at.leaf->n));
-  const Base* child = at.leaf;
-  for (const Node* p = child->parent; p; child = p, p = p->parent) {
-    std::uint32_t k = child_slot(p, child);
-    for (std::uint32_t i = 0; i < k; ++i) count += p->visible[i];
-  }
-  return count;
-}
-
 std::uint32_t SeqTree::child_slot(const Node* parent, const Base* child) {
   for (std::uint32_t i = 0; i < parent->n; ++i) {
     if (parent->child[i].get() == child) return i;
@@ -201,11 +191,6 @@ SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
   add_counts(leaf, 1, e.visible() ? 1 : 0);
   if (indexed_) index_.set(e.id(), leaf);
   return {leaf, slot};
-}
-
-void SeqTree::push_back(Elem e) {
-  Leaf* leaf = last_;
-  insert({leaf, leaf->n}, e);
 }
 
 void SeqTree::assign(std::span<const Elem> elems) {

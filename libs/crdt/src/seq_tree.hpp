@@ -86,13 +86,9 @@ class SeqTree {
   Cursor find_visible(std::size_t index) const;
   // Where an element id sits; leaf null when unknown.
   Cursor find_id(OpId id);
-  // Index among visible elements of the position.
-  std::size_t visible_before(Cursor at) const;
 
   // Inserts before `at`; returns the element's position.
   Cursor insert(Cursor at, Elem e);
-  // Appends after the last element.
-  void push_back(Elem e);
   // Replaces the whole content with `elems` (in order), packing nodes with room to grow.
   void assign(std::span<const Elem> elems);
   // Changes an element's bits, keeping the counts right.

@@ -1,9 +1,11 @@
 #include "app/activate_target.hpp"
 
 #include <type_traits>
+#include <utility>
 #include <variant>
 
 #include "actions/dispatch.hpp"
+#include "app/channel_commands.hpp"
 #include "app/chat_app.hpp"
 #include "app/chat_view.hpp"
 #include "app/composer_commands.hpp"
@@ -28,6 +30,39 @@ void show_conversation(ChatApp& app, const hit::Channel& target, crdt::Document&
   if (app.compact_nav) app.nav_anim.user_override = false;
   refresh_view(app, doc);
   mark_current_channel_read(app, doc);
+}
+
+namespace A = actions::chat_action;
+
+template <typename Variant>
+void dispatch(ChatApp& app, crdt::Document& doc, Variant change) {
+  actions::dispatch_chat_action(app, doc, actions::ChatAction{std::move(change)});
+}
+
+void toggle_category(ChatApp& app, const hit::CategoryToggle& target, crdt::Document& doc) {
+  if (!can_write(app.permissions)) return;
+  const doc::Category* category = find_category(app, target.id);
+  dispatch(app, doc,
+           A::SetCategoryCollapsed{target.id, category == nullptr || !category->collapsed});
+}
+
+// A new conversation or category starts in the rename box under its first name.
+void add_channel(ChatApp& app, const hit::AddChannel& target, crdt::Document& doc) {
+  if (!can_write(app.permissions)) return;
+  const std::string id = new_channel_id();
+  dispatch(app, doc,
+           A::CreateChannel{target.workspace, target.category, id, "new-channel",
+                            doc::ChannelKind::Text});
+  refresh_view(app, doc);
+  begin_rename(app, {RenameTarget::Kind::Conversation, id});
+}
+
+void add_category(ChatApp& app, const hit::AddCategory& target, crdt::Document& doc) {
+  if (!can_write(app.permissions)) return;
+  const std::string id = new_category_id();
+  dispatch(app, doc, A::CreateCategory{target.id, id, "New Category"});
+  refresh_view(app, doc);
+  begin_rename(app, {RenameTarget::Kind::Category, id});
 }
 
 void toggle_thread(ChatApp& app, const hit::OpenThread& target) {
@@ -81,6 +116,12 @@ void activate_target(ChatApp& app, const HitTarget& target, crdt::Document& doc)
           }
         } else if constexpr (std::is_same_v<T, hit::Channel>) {
           show_conversation(app, t, doc);
+        } else if constexpr (std::is_same_v<T, hit::CategoryToggle>) {
+          toggle_category(app, t, doc);
+        } else if constexpr (std::is_same_v<T, hit::AddChannel>) {
+          add_channel(app, t, doc);
+        } else if constexpr (std::is_same_v<T, hit::AddCategory>) {
+          add_category(app, t, doc);
         } else if constexpr (std::is_same_v<T, hit::FocusRename> ||
                              std::is_same_v<T, hit::FocusEdit>) {
           sync_input_states(app);

@@ -10,8 +10,8 @@ namespace chat::app {
 class ChatApp;
 
 // Closes the context menu, forgets revealed messages, performs the target and rebuilds the
-// view. Targets whose subsystems the window does not have yet (calls, pickers, attachments,
-// creating conversations) do nothing beyond that.
+// view. Targets whose subsystems the window does not have yet (calls, pickers, attachments)
+// do nothing beyond that.
 void activate_target(ChatApp& app, const HitTarget& target, crdt::Document& doc);
 
 }  // namespace chat::app

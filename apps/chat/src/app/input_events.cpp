@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "app/activate_target.hpp"
+#include "app/channel_commands.hpp"
 #include "app/chat_app.hpp"
 #include "app/chat_view.hpp"
 #include "app/composer_commands.hpp"
@@ -209,10 +210,15 @@ void release_primary(ChatApp& app, const vesk_ui::PointerButton& button,
   const std::vector<const doc::Channel*> order = sorted_channels(app);
   if (swipe->index >= order.size()) return;
   const std::string id = order[swipe->index]->id;
-  // Deleting by a swipe arrives with the conversation commands; until then a long swipe,
-  // like a short one, does nothing.
-  if (swipe_outcome(swipe->press.x, swipe->current.x) == SwipeOutcome::Open) {
-    activate_target(app, hit::Channel{id}, doc);
+  switch (swipe_outcome(swipe->press.x, swipe->current.x)) {
+    case SwipeOutcome::Open:
+      activate_target(app, hit::Channel{id}, doc);
+      break;
+    case SwipeOutcome::Delete:
+      perform_channel_command(app, id, static_cast<std::uint8_t>(ChannelCommand::Delete), doc);
+      break;
+    case SwipeOutcome::Nothing:
+      break;
   }
 }
 

@@ -179,18 +179,24 @@ TEST(InputEvents, WheelScrollsAndLeavesTheNewestMessage) {
 }
 
 TEST(InputEvents, RowSwipeResolvesForThePressedRowOnRelease) {
+  enum class Outcome { Opens, Nothing, Deletes };
   struct Case {
     double release_x;
-    bool opens;
+    Outcome outcome;
+    bool may_write = true;
   };
-  const std::vector<Case> cases = {{200, true}, {195.5, true}, {150, false}, {600, true}};
+  const std::vector<Case> cases = {
+      {200, Outcome::Opens},        {195.5, Outcome::Opens}, {150, Outcome::Nothing},
+      {112.1, Outcome::Nothing},    {112, Outcome::Deletes}, {600, Outcome::Opens},
+      {0, Outcome::Nothing, false},  // deleting needs write permission
+  };
   for (const Case& c : cases) {
     ComposerFixture f;
     doc::create_channel(f.doc, f.app->view.current_workspace, "", "c_other", "other",
                         doc::ChannelKind::Text);
     refresh_view(*f.app, f.doc);
-    const std::string other = "c_other";
-    push_hit_region(f.app->hit_regions, {0, 100, 300, 130}, hit::Channel{other});
+    if (!c.may_write) f.app->permissions = vesk_ui::PermissionContext::up_to(1);
+    push_hit_region(f.app->hit_regions, {0, 100, 300, 130}, hit::Channel{"c_other"});
     push_hit_region(f.app->hit_regions, {400, 0, 800, 800}, hit::Send{});
     f.event(PointerMoved{200, 110});
     f.event(PointerButton{PointerButtonKind::Primary, ElementState::Pressed});
@@ -199,7 +205,10 @@ TEST(InputEvents, RowSwipeResolvesForThePressedRowOnRelease) {
     f.event(PointerMoved{c.release_x, 500});  // released elsewhere, even over another region
     f.event(PointerButton{PointerButtonKind::Primary, ElementState::Released});
     EXPECT_FALSE(f.app->drag_state.has_value());
-    EXPECT_EQ(f.app->view.current_conversation, c.opens ? other : f.conversation)
+    EXPECT_EQ(f.app->view.current_conversation,
+              c.outcome == Outcome::Opens ? "c_other" : f.conversation)
+        << "released at " << c.release_x;
+    EXPECT_EQ(find_channel(*f.app, "c_other") == nullptr, c.outcome == Outcome::Deletes)
         << "released at " << c.release_x;
   }
 }

@@ -10,9 +10,12 @@
 #include <vesk_ui/persist.hpp>
 #include <vesk_ui/widget.hpp>
 
+#include "actions/contexts.hpp"
+
 namespace chat::app {
 
-inline constexpr std::string_view kApplicationId = "dev.vesk.Chat";
+// One application identifier for the launch description and every action context.
+using actions::kApplicationId;
 
 std::unique_ptr<vesk_ui::Widget> build_app();
 // The chat action type "chat.action" with its decoder; nothing else.

@@ -12,6 +12,7 @@
 #include "app/composer_commands.hpp"
 #include "app/draft_keys.hpp"
 #include "app/edit_commands.hpp"
+#include "app/hover_tooltip.hpp"
 #include "app/input_rules.hpp"
 #include "doc/people.hpp"
 
@@ -227,6 +228,10 @@ void handle_pointer_move(ChatApp& app, const vesk_ui::PointerMoved& moved,
                          vesk_ui::ToolkitCtx& ctx, bool& handled) {
   const double scale = scale_factor > 0 ? scale_factor : 1.0;
   app.pointer_pos = {moved.x / scale, moved.y / scale};
+  if (app.tooltip.on_pointer(hover_tooltip_text(app, app.pointer_pos), ctx.now)) {
+    app.redraw_requested = true;
+    handled = true;
+  }
   if (app.drag_state) {
     app.drag_state->current = app.pointer_pos;
     handled = true;

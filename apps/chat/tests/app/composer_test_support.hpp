@@ -51,9 +51,9 @@ class ComposerFixture {
     refresh_view(*app, doc);
   }
 
-  bool event(const vesk_ui::InputEvent& e, vesk_ui::Modifiers mods = {}) {
+  bool event(const vesk_ui::InputEvent& e, vesk_ui::Modifiers mods = {}, double scale = 1.0) {
     bool handled = false;
-    app->handle_event(e, mods, doc, 1.0, ctx, handled);
+    app->handle_event(e, mods, doc, scale, ctx, handled);
     return handled;
   }
   void type(const std::string& text) { event(vesk_ui::TextEvent{text}); }

@@ -36,8 +36,10 @@ struct RichSpan {
 struct TextRendererOptions {
   // Font families in order of preference; colour emoji come through fontconfig's fallback.
   std::string families = "Inter, DejaVu Sans";
-  std::size_t cache_entries = 4096;
-  std::size_t cache_bytes = 8u << 20;
+  // Room for every row of a long conversation (each row shapes a few texts per frame): a
+  // cache smaller than that misses on every row and reshapes the whole list each frame.
+  std::size_t cache_entries = 32768;
+  std::size_t cache_bytes = 64u << 20;
 };
 
 // Text through Pango at absolute pixel sizes. Weights: 0 regular, 1 medium, 2 semibold,

@@ -95,6 +95,8 @@ class Document::Impl {
   std::vector<std::uint8_t> save();
   std::vector<std::uint8_t> save_incremental();
   Status load_chunks(std::span<const std::uint8_t> bytes);
+  // Everything held now is in a file: the next save_incremental starts from here.
+  void mark_saved();
   // The live state (objects and their values) without history; decode expects a document
   // that has its history but no objects yet.
   // Saved ids number actors by the actor table; decoding it maps those numbers to ours.

@@ -257,10 +257,13 @@ Status Document::Impl::load_chunks(std::span<const std::uint8_t> bytes) {
   }
   Status s = apply_changes(pending);
   if (!s) return at_chunk(s.error(), index - 1, offset);
+  return {};
+}
+
+void Document::Impl::mark_saved() {
   saved_count_ = history_.size();
   saved_waiting_.clear();
   for (const Change& c : waiting_) saved_waiting_.push_back(c.hash());
-  return {};
 }
 
 }  // namespace crdt

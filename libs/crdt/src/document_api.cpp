@@ -433,6 +433,7 @@ Result<Document> Document::load(std::span<const std::uint8_t> bytes) {
   auto impl = std::make_unique<Impl>(ActorId::random());
   Status s = impl->load_chunks(bytes);
   if (!s) return s.error();
+  impl->mark_saved();
   return Document(std::move(impl));
 }
 

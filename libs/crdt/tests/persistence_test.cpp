@@ -83,6 +83,7 @@ TEST(PersistenceTest, ALoadedDocumentMergesEditsAroundItsTombstones) {
 TEST(PersistenceTest, IncrementalChunksAppendToASave) {
   Document doc = sample();
   Bytes file = doc.save();
+  const Bytes base = file;
   EXPECT_TRUE(doc.save_incremental().empty());
   (void)doc.put(ROOT, "x", 1);
   Bytes inc1 = doc.save_incremental();
@@ -99,9 +100,21 @@ TEST(PersistenceTest, IncrementalChunksAppendToASave) {
   EXPECT_EQ(loaded->get_heads(), doc.get_heads());
 
   // Appending to an open document works the same way.
-  Document other = sample();
+  auto reopened = Document::load(base);
+  ASSERT_TRUE(reopened);
+  Document other = std::move(*reopened);
+  Bytes other_file = base;
+  ASSERT_TRUE(other.set_actor(actor(9)));
+  (void)other.put(ROOT, "unsaved", 1);
   ASSERT_TRUE(other.load_incremental(inc1));
   EXPECT_TRUE(other.get(ROOT, "x"));
+  // Loading chunks from elsewhere does not mark the document's own edits as saved.
+  Bytes other_tail = other.save_incremental();
+  other_file.insert(other_file.end(), other_tail.begin(), other_tail.end());
+  auto other_loaded = Document::load(other_file);
+  ASSERT_TRUE(other_loaded);
+  EXPECT_TRUE(other_loaded->get(ROOT, "unsaved"));
+  EXPECT_TRUE(other_loaded->get(ROOT, "x"));
 
   // A whole save loaded into a document with its own edits merges like the changes would.
   Document mine(actor(7));

@@ -160,7 +160,8 @@ class Document {
   // Every checksum and hash is verified; on error, Error::chunk_index/chunk_offset say
   // which chunk failed.
   static Result<Document> load(std::span<const std::uint8_t> bytes);
-  // Appends chunks (incremental ones or a whole save) to this document.
+  // Appends chunks (incremental ones or a whole save) to this document. What they bring
+  // counts as unsaved: the next save_incremental writes it too.
   Status load_incremental(std::span<const std::uint8_t> bytes);
 
   class Impl;

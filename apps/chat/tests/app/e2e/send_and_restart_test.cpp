@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/composer_layout.hpp"
 #include "app/data_dir.hpp"
 #include "doc/message_readers.hpp"
 #include "doc/people.hpp"
@@ -27,7 +28,6 @@ using namespace std::chrono_literals;
 using vesk_ui::testing::run_tool;
 using vesk_ui::testing::SteadyClock;
 using vesk_ui::testing::XClient;
-using vesk_ui::testing::XvfbServer;
 
 bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit) {
   const auto deadline = SteadyClock::now() + limit;
@@ -37,6 +37,68 @@ bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit) 
   }
   return true;
 }
+
+// Xvfb with a screen as large as the program's default window, so that all of the window can
+// be read back; stopped at the end of the scope.
+class WindowSizedDisplay {
+ public:
+  WindowSizedDisplay() {
+    if (!vesk_ui::testing::on_path("Xvfb")) {
+      problem_ = "Xvfb is not installed";
+      return;
+    }
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+      problem_ = "no pipe";
+      return;
+    }
+    vesk_ui::testing::Fd read_end(pipe_fds[0]);
+    vesk_ui::testing::Fd write_end(pipe_fds[1]);
+    vesk_ui::testing::SpawnActions fa;
+    // Xvfb writes the display number it chose to fd 3.
+    posix_spawn_file_actions_adddup2(&fa.actions, write_end.get(), 3);
+    posix_spawn_file_actions_addopen(&fa.actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&fa.actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> args = {"Xvfb", "-displayfd",  "3",         "-screen",
+                                     "0",    "1280x800x24", "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawnp(&pid_, "Xvfb", &fa.actions, nullptr, argv.data(), environ) != 0) {
+      pid_ = -1;
+      problem_ = "Xvfb could not be started";
+      return;
+    }
+    write_end.reset();
+    std::string number =
+        vesk_ui::testing::read_until(read_end.get(), SteadyClock::now() + 10s, true);
+    while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
+    if (number.empty()) {
+      problem_ = "Xvfb did not report a display within 10 s";
+      return;
+    }
+    display_ = ":" + number;
+  }
+  WindowSizedDisplay(const WindowSizedDisplay&) = delete;
+  WindowSizedDisplay& operator=(const WindowSizedDisplay&) = delete;
+  ~WindowSizedDisplay() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    if (!wait_until([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 3s)) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  bool ok() const { return !display_.empty(); }
+  const std::string& problem() const { return problem_; }
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+  std::string problem_;
+};
 
 // A directory of its own, removed at the end of the scope.
 class TempDir {
@@ -132,11 +194,19 @@ std::vector<StoredMessage> stored_messages(const std::filesystem::path& data) {
   return out;
 }
 
+// A point inside the main composer's send button of the 1280 x 800 window, beside its glyph:
+// the button lights up while the composer holds text.
+vesk_ui::Point send_button_probe() {
+  const vesk_ui::Rect bar = main_composer_rect(316, 1280, 800, 1.0, 18);
+  const vesk_ui::Rect send = composer_bar_layout(bar, vesk_ui::Theme::dark(), true).send;
+  return {send.x0 + 5, send.center().y};
+}
+
 class SendAndRestart : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!vesk_ui::testing::on_path("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    server_ = std::make_unique<XvfbServer>();
+    server_ = std::make_unique<WindowSizedDisplay>();
     if (!server_->ok()) GTEST_SKIP() << "no virtual display: " << server_->problem();
     ASSERT_FALSE(data_.path().empty());
   }
@@ -151,7 +221,7 @@ class SendAndRestart : public ::testing::Test {
           if (r.status == 0 && !r.out.empty()) found = std::stoul(r.out);
           return found.has_value();
         },
-        15s);
+        30s);
     return found;
   }
 
@@ -160,7 +230,7 @@ class SendAndRestart : public ::testing::Test {
     return run_tool(args, display(), 10s).status == 0;
   }
 
-  std::unique_ptr<XvfbServer> server_;
+  std::unique_ptr<WindowSizedDisplay> server_;
   TempDir data_;
 };
 
@@ -175,15 +245,24 @@ TEST_F(SendAndRestart, TypedMessageSentWithEnterIsStoredAndSurvivesARestart) {
     ASSERT_TRUE(x.ok());
     // The composer's bar lies along the bottom of the 1280 x 800 window; wait until it is
     // painted (the unpainted window is black).
-    ASSERT_TRUE(wait_until([&] { return x.pixel(*window, 640, 760).value_or(0) != 0; }, 15s))
+    ASSERT_TRUE(wait_until([&] { return x.pixel(*window, 640, 760).value_or(0) != 0; }, 30s))
         << "the window painted no frame";
+    const vesk_ui::Point probe = send_button_probe();
+    auto send_pixel = [&] {
+      return x.pixel(*window, static_cast<int>(probe.x), static_cast<int>(probe.y));
+    };
+    const std::optional<unsigned long> idle = send_pixel();
+    ASSERT_TRUE(idle.has_value());
     const std::string id = std::to_string(*window);
     ASSERT_TRUE(xdotool({"mousemove", "--window", id, "640", "750", "click", "1"}));
     ASSERT_TRUE(xdotool({"type", "--delay", "20", text}));
+    ASSERT_TRUE(wait_until([&] { return send_pixel() != idle; }, 30s))
+        << "the send button never lit up: the typed text did not reach the composer";
     ASSERT_TRUE(xdotool({"key", "Return"}));
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(wait_until([&] { return send_pixel() == idle; }, 30s))
+        << "the composer was not emptied by Enter";
     ASSERT_TRUE(x.request_close(*window));
-    ASSERT_TRUE(run.wait_for_clean_exit(15s)) << "the program did not close cleanly";
+    ASSERT_TRUE(run.wait_for_clean_exit(30s)) << "the program did not close cleanly";
   }
   auto sent = [&](const std::vector<StoredMessage>& messages) {
     return std::count_if(messages.begin(), messages.end(),
@@ -198,9 +277,9 @@ TEST_F(SendAndRestart, TypedMessageSentWithEnterIsStoredAndSurvivesARestart) {
     const std::optional<Window> window = find_window();
     ASSERT_TRUE(window.has_value());
     XClient x(display());
-    ASSERT_TRUE(wait_until([&] { return x.pixel(*window, 640, 760).value_or(0) != 0; }, 15s));
+    ASSERT_TRUE(wait_until([&] { return x.pixel(*window, 640, 760).value_or(0) != 0; }, 30s));
     ASSERT_TRUE(x.request_close(*window));
-    ASSERT_TRUE(run.wait_for_clean_exit(15s));
+    ASSERT_TRUE(run.wait_for_clean_exit(30s));
   }
   const std::vector<StoredMessage> second = stored_messages(data_.path());
   EXPECT_EQ(sent(second), 1) << "the message did not survive the restart";

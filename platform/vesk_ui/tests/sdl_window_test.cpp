@@ -98,7 +98,7 @@ class SdlWindowTest : public ::testing::Test {
           if (r.status == 0 && !r.out.empty()) found = std::stoul(r.out);
           return found.has_value();
         },
-        10s);
+        20s);
     return found;
   }
 
@@ -129,8 +129,8 @@ class SdlWindowTest : public ::testing::Test {
         failure = drive(*window, x);
       }
       if (!x.request_close(*window)) failure += "; could not ask the window to close";
-      if (!wait_until([&] { return returned.load(); }, 5s)) {
-        failure += "; the window did not close within 5 s of being asked";
+      if (!wait_until([&] { return returned.load(); }, 20s)) {
+        failure += "; the window did not close within 20 s of being asked";
         push_quit();
       }
     });
@@ -185,12 +185,12 @@ TEST_F(SdlWindowTest, OpensTakesAKeyAndAClickThenClosesAfterPersisting) {
         3s);
     if (!xdotool({"mousemove", "--window", std::to_string(w), "70", "50", "click", "1"}))
       return std::string("xdotool could not click");
-    if (!wait_until([&] { return widget.primary_presses > 0; }, 5s))
-      return std::string("the click did not arrive within 5 s");
+    if (!wait_until([&] { return widget.primary_presses > 0; }, 20s))
+      return std::string("the click did not arrive within 20 s");
     // Keys go to the window under the pointer (there is no window manager to focus it).
     if (!xdotool({"key", "a"})) return std::string("xdotool could not type");
-    if (!wait_until([&] { return widget.key_presses > 0 && !widget.typed_text().empty(); }, 5s))
-      return std::string("the key did not arrive within 5 s");
+    if (!wait_until([&] { return widget.key_presses > 0 && !widget.typed_text().empty(); }, 20s))
+      return std::string("the key did not arrive within 20 s");
     if (const char* shot = std::getenv("VESK_WINDOW_SCREENSHOT")) {
       run_tool({"import", "-window", "root", shot}, server_->display());
     }
@@ -239,13 +239,13 @@ TEST_F(SdlWindowTest, WaitsWhenIdleAndRunsFramesWhileTheWidgetAnimates) {
     // The next frame sees the request and keeps frames coming until it is used up.
     widget.animation_frames_left = 40;
     int start = widget.draws;
-    if (!wait_until([&] { return widget.draws >= start + 40; }, 5s))
+    if (!wait_until([&] { return widget.draws >= start + 40; }, 20s))
       return "only " + std::to_string(widget.draws - start) + " frames while animating";
     // Then a single redraw request gives (at least) one more frame.
     std::this_thread::sleep_for(100ms);
     int settled = widget.draws;
     widget.redraw_requested = true;
-    if (!wait_until([&] { return widget.draws > settled; }, 3s))
+    if (!wait_until([&] { return widget.draws > settled; }, 20s))
       return std::string("a redraw request gave no frame");
     return std::string();
   });
@@ -308,8 +308,8 @@ TEST_F(SdlWindowTest, TheLaunchedWindowSavesTheDocumentBeforeItReturns) {
         for (const char* key : {"x", "y"}) {
           if (!xdotool({"key", key})) return std::string("xdotool could not type");
         }
-        if (!wait_until([&] { return widget.key_presses >= 2; }, 5s))
-          return std::string("the keys did not arrive within 5 s");
+        if (!wait_until([&] { return widget.key_presses >= 2; }, 20s))
+          return std::string("the keys did not arrive within 20 s");
         return std::string();
       });
   ASSERT_EQ(failure, "");

@@ -78,7 +78,7 @@ class EditorWidget final : public Widget {
   std::optional<Rect> caret_;
 };
 
-bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit = 5s) {
+bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit = 20s) {
   auto deadline = SteadyClock::now() + limit;
   while (!done()) {
     if (SteadyClock::now() > deadline) return false;
@@ -150,7 +150,7 @@ TEST(TextInputWindow, TypesSelectsCopiesAndPastesUnderXvfb) {
           if (r.status == 0 && !r.out.empty()) window = std::to_string(std::stoul(r.out));
           return !window.empty();
         },
-        10s);
+        20s);
     // Each step: what xdotool does, then the text the input must reach.
     auto step = [&](std::vector<std::string> args, const std::function<bool()>& reached,
                     const std::string& what) {
@@ -164,7 +164,7 @@ TEST(TextInputWindow, TypesSelectsCopiesAndPastesUnderXvfb) {
     auto text_is = [&](std::string want) {
       return [&widget, want] { return widget.seen().text == want; };
     };
-    if (window.empty() || !wait_until([&] { return widget.draws > 0; }, 10s)) {
+    if (window.empty() || !wait_until([&] { return widget.draws > 0; }, 20s)) {
       failure = "the window did not appear and paint within 10 s";
     }
     // Keys go to the window under the pointer (there is no window manager to focus it).
@@ -199,7 +199,7 @@ TEST(TextInputWindow, TypesSelectsCopiesAndPastesUnderXvfb) {
     }
     end = widget.seen();
     push_quit();
-    if (!wait_until([&] { return returned.load(); }, 5s)) failure += "; the window did not close";
+    if (!wait_until([&] { return returned.load(); }, 20s)) failure += "; the window did not close";
   });
   std::optional<sdl::WindowError> error = sdl::run_window(settings, widget, doc, nullptr);
   returned = true;

@@ -162,7 +162,7 @@ class XvfbServer {
       return;
     }
     write_end.reset();
-    std::string number = read_until(read_end.get(), SteadyClock::now() + 10s, true);
+    std::string number = read_until(read_end.get(), SteadyClock::now() + 20s, true);
     while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
     if (number.empty()) {
       problem_ = "Xvfb did not report a display within 10 s";
@@ -175,7 +175,7 @@ class XvfbServer {
   ~XvfbServer() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
-    auto deadline = SteadyClock::now() + 3s;
+    auto deadline = SteadyClock::now() + 15s;
     int status = 0;
     while (waitpid(pid_, &status, WNOHANG) == 0) {
       if (SteadyClock::now() > deadline) {

@@ -13,6 +13,7 @@
 #include <layout/layout.hpp>
 #include <vesk_ui/action_host.hpp>
 #include <vesk_ui/context_menu.hpp>
+#include <vesk_ui/image_store.hpp>
 #include <vesk_ui/permission.hpp>
 #include <vesk_ui/text_input.hpp>
 #include <vesk_ui/tooltip_host.hpp>
@@ -24,6 +25,7 @@
 #include "app/input_state.hpp"
 #include "app/pane_animation.hpp"
 #include "doc/records.hpp"
+#include "media/image_sources.hpp"
 #include "media/media_backend.hpp"
 
 namespace chat::app {
@@ -94,6 +96,8 @@ class ChatApp final : public vesk_ui::Widget {
   std::unique_ptr<media::MediaBackend> media_backend;
   vesk_ui::PermissionContext permissions = vesk_ui::PermissionContext::permissive();
   vesk_ui::ActionHost actions;
+  // Pictures of attachments and demo content, loaded in the background.
+  vesk_ui::ImageStore images{media::resolve_image_source};
 
   // Layout and animation.
   Rect bounds;

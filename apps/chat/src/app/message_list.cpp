@@ -233,7 +233,7 @@ void draw_empty_conversation(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui:
 }  // namespace
 
 void draw_message_list(ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
-                       const vesk_ui::Theme& theme, const vesk_ui::DrawCtx& ctx,
+                       const vesk_ui::Theme& theme, vesk_ui::DrawCtx& ctx,
                        const MessageListLayout& list, std::vector<HitRegion>& hits) {
   const ListGeometry& g = list.geometry;
   if (g.area.is_empty()) return;

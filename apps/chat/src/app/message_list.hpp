@@ -106,7 +106,7 @@ MessageListLayout layout_message_list(ChatApp& app, vesk_ui::TextRenderer& text,
                                       const vesk_ui::Theme& theme, const ListGeometry& geometry);
 
 void draw_message_list(ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
-                       const vesk_ui::Theme& theme, const vesk_ui::DrawCtx& ctx,
+                       const vesk_ui::Theme& theme, vesk_ui::DrawCtx& ctx,
                        const MessageListLayout& list, std::vector<HitRegion>& hits);
 
 }  // namespace chat::app

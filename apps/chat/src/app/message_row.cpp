@@ -4,11 +4,13 @@
 
 #include <vesk_ui/painter.hpp>
 
+#include "app/attachment_card.hpp"
 #include "app/attachment_sizes.hpp"
 #include "app/avatar_presence.hpp"
 #include "app/chat_view.hpp"
 #include "app/color_math.hpp"
 #include "app/draw_text.hpp"
+#include "app/message_row_parts.hpp"
 
 namespace chat::app {
 
@@ -76,10 +78,6 @@ MeasuredRow measure_message_row(const ChatApp& app, vesk_ui::TextRenderer& text,
 
 namespace {
 
-Rect intersect(const Rect& a, const Rect& b) {
-  return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
-}
-
 void draw_author_line(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
                       const vesk_ui::Theme& theme, const vesk_ui::DrawCtx& ctx,
                       const ListGeometry& g, const doc::ChatMessage& m, double y) {
@@ -103,12 +101,13 @@ void draw_author_line(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRe
 
 }  // namespace
 
-void draw_message_row(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
-                      const vesk_ui::Theme& theme, const vesk_ui::DrawCtx& ctx,
+void draw_message_row(ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
+                      const vesk_ui::Theme& theme, vesk_ui::DrawCtx& ctx,
                       const ListGeometry& geometry, const MeasuredRow& measured, double top,
                       const Rect& clip, std::vector<HitRegion>& hits) {
   const doc::ChatMessage& m = app.view.messages[measured.index];
   const MessageRow& row = measured.row;
+  const RowPainter parts{app, scene, text, theme, ctx, geometry, clip, hits};
   double y = top;
   if (row.first) {
     y += 14;
@@ -117,11 +116,10 @@ void draw_message_row(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRe
   } else {
     y += 3;
   }
-  // The edit box, attachment, reactions and thread box take their measured room; they are
-  // painted by their own code.
-  if (row.editing) return;
-  if (measured.text) {
-    const double text_top = top + (row.first ? 14 : 3);
+  if (row.editing) {
+    y = draw_edit_box(parts, row, y);
+  } else if (measured.text) {
+    const double text_top = y;
     if (m.mentions.empty()) {
       text.draw(scene, ctx.transform, *measured.text, {geometry.text_x, y}, theme.text_primary);
     } else {
@@ -130,10 +128,23 @@ void draw_message_row(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRe
     }
     y += row.text_h + 2;
     if (is_local_user(app, m.author)) {
-      const Rect area = intersect({geometry.left, text_top, geometry.right, y}, clip);
-      if (!area.is_empty()) push_hit_region(hits, area, hit::MessageMenu{m.id});
+      parts.push({geometry.left, text_top, geometry.right, y}, hit::MessageMenu{m.id});
     }
   }
+  if (row.edited_h > 0) {
+    draw_edited_line(parts, m, y);
+    y += row.edited_h;
+  }
+  if (m.attachment) {
+    draw_attachment_card(app, scene, text, theme, ctx, *m.attachment, geometry.text_x, y,
+                         geometry.text_width);
+    y += row.attachment_h;
+  }
+  if (row.reactions_h > 0) {
+    draw_reaction_row(parts, m, y);
+    y += row.reactions_h;
+  }
+  if (row.thread_h > 0) draw_thread_box(parts, m, y);
 }
 
 }  // namespace chat::app

@@ -1,6 +1,5 @@
 #pragma once
-// One row of the message list: its measured parts and the painting of its author line and
-// text.
+// One row of the message list: its measured parts and their painting, top to bottom.
 
 #include <vector>
 
@@ -39,8 +38,8 @@ MeasuredRow measure_message_row(const ChatApp& app, vesk_ui::TextRenderer& text,
 
 // Paints the row whose top is at `top`. Regions are kept inside `clip`, so a row scrolled
 // partly out of the list cannot catch presses meant for what lies beside the list.
-void draw_message_row(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
-                      const vesk_ui::Theme& theme, const vesk_ui::DrawCtx& ctx,
+void draw_message_row(ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
+                      const vesk_ui::Theme& theme, vesk_ui::DrawCtx& ctx,
                       const ListGeometry& geometry, const MeasuredRow& row, double top,
                       const Rect& clip, std::vector<HitRegion>& hits);
 

@@ -1,6 +1,9 @@
 #include "app/screenshot_scenes.hpp"
 
+#include <chrono>
 #include <iostream>
+
+#include "media/image_sources.hpp"
 
 namespace chat::app {
 namespace {
@@ -63,6 +66,16 @@ void apply_scene(ChatApp& app, std::string_view scene) {
   }
 }
 
+void wait_for_images(ChatApp& app) {
+  for (const doc::ChatMessage& message : app.view.messages) {
+    if (!message.attachment) continue;
+    const auto* image = std::get_if<actions::Attachment::Image>(&message.attachment->value);
+    if (image == nullptr || !media::can_view_blob(app.permissions, image->blob)) continue;
+    (void)app.images.get(media::attachment_image_url(image->blob));
+  }
+  (void)app.images.block_until_idle(std::chrono::seconds(3));
+}
+
 std::optional<std::string> render_screenshot(const vesk_ui::ShotRequest& request) {
   if (!request.output) return "missing screenshot output";
   std::unique_ptr<ChatApp> app = screenshot_app();
@@ -70,6 +83,7 @@ std::optional<std::string> render_screenshot(const vesk_ui::ShotRequest& request
   vesk_ui::ShotFrame frame(vesk_ui::shot_theme(request.theme),
                            request.size.value_or(vesk_ui::ShotSize{1280, 800}));
   frame.sync(*app);
+  wait_for_images(*app);
   if (std::optional<vesk_ui::LayoutError> error = frame.layout(*app)) return error->display();
   frame.draw(*app);
   frame.draw_floating_surfaces(*app);

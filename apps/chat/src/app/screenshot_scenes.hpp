@@ -44,6 +44,10 @@ std::unique_ptr<ChatApp> screenshot_app();
 // Prepares a fresh window for the scene; an unknown name (or none) gets the default set-up.
 void apply_scene(ChatApp& app, std::string_view scene);
 
+// Asks the image store for every viewable image of the open conversation and waits (at most 3 s)
+// until it has loaded them, so the shot shows pictures rather than their placeholders.
+void wait_for_images(ChatApp& app);
+
 // None on success, else the error text.
 std::optional<std::string> render_screenshot(const vesk_ui::ShotRequest& request);
 

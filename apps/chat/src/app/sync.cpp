@@ -64,7 +64,8 @@ void ChatApp::sync(crdt::Document& doc) {
 }
 
 bool ChatApp::needs_animation_frame() const {
-  return animation_requested || tooltip.has_pending();
+  // A picture still loading needs one more frame to appear once it is decoded.
+  return animation_requested || tooltip.has_pending() || !images.is_idle();
 }
 
 }  // namespace chat::app

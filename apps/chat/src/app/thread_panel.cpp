@@ -7,6 +7,8 @@
 #include <vesk_ui/painter.hpp>
 #include <vesk_ui/surface.hpp>
 
+#include "app/attachment_card.hpp"
+#include "app/attachment_sizes.hpp"
 #include "app/avatar_presence.hpp"
 #include "app/chat_app.hpp"
 #include "app/chat_view.hpp"
@@ -84,7 +86,7 @@ bool details_pane_visible(const ChatApp& app) {
   return pane_progress(anim) > kVisibleProgress;
 }
 
-double draw_thread_message(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
+double draw_thread_message(ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
                            const vesk_ui::Theme& theme, const vesk_ui::DrawCtx& ctx,
                            const doc::ChatMessage& message, double card_x, double text_x,
                            double width, double top) {
@@ -111,7 +113,10 @@ double draw_thread_message(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::T
                         TextFlags{width});
     bottom += height + 4 * s;
   }
-  // Attachment cards arrive with the attachment code; the thread shows text and reactions.
+  if (message.attachment) {
+    draw_attachment_card(app, scene, text, theme, ctx, *message.attachment, text_x, bottom, width);
+    bottom += attachment_block_height(*message.attachment, width, s);
+  }
 
   if (!message.reactions.empty()) {
     double x = text_x;

@@ -22,7 +22,7 @@ class ChatApp;
 bool details_pane_visible(const ChatApp& app);
 
 // Paints one message of the thread from `top` and returns its bottom; records no regions.
-double draw_thread_message(const ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
+double draw_thread_message(ChatApp& app, vesk_ui::Scene& scene, vesk_ui::TextRenderer& text,
                            const vesk_ui::Theme& theme, const vesk_ui::DrawCtx& ctx,
                            const doc::ChatMessage& message, double card_x, double text_x,
                            double width, double top);

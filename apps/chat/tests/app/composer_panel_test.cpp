@@ -7,6 +7,7 @@
 
 #include <vesk_ui/shot_frame.hpp>
 
+#include "app/attachment_sizes.hpp"
 #include "app/chat_view.hpp"
 #include "app/composer_geometry.hpp"
 #include "app/draw_frame.hpp"
@@ -154,7 +155,7 @@ TEST(ComposerPanel, CloseButtonSitsTopLeftOnlyInACompactWindowUpToScaleOnePointT
   }
 }
 
-TEST(ComposerPanel, ThreadMessagesGrowWithTextAndReactions) {
+TEST(ComposerPanel, ThreadMessagesGrowWithTextAttachmentAndReactions) {
   PanelFrame f("thread");
   const vesk_ui::DrawCtx ctx{vesk_ui::Affine::identity(), 1.0, std::chrono::steady_clock::now()};
   doc::ChatMessage m;
@@ -171,6 +172,10 @@ TEST(ComposerPanel, ThreadMessagesGrowWithTextAndReactions) {
   const double with_chips =
       draw_thread_message(*f.app, f.frame.scene(), f.text, f.theme, ctx, m, 0, 40, 200, 100);
   EXPECT_DOUBLE_EQ(with_chips, with_text + 28);
+  m.attachment = doc::Attachment{doc::Attachment::File{"notes.md", std::string(64, 'a'), 2048}};
+  const double with_file =
+      draw_thread_message(*f.app, f.frame.scene(), f.text, f.theme, ctx, m, 0, 40, 200, 100);
+  EXPECT_DOUBLE_EQ(with_file, with_chips + attachment_block_height(*m.attachment, 200, 1.0));
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ enum class StateEffect : std::uint8_t {
 };
 enum class Confirmation : std::uint8_t {
   Never = 0,            // run at once
-  WhenDestructive = 1,  // ask first when the spec is marked destructive
+  WhenDestructive = 1,  // ask first when the ActionSpec is marked destructive
 };
 enum class Feedback : std::uint8_t {
   None = 0,
@@ -82,7 +82,7 @@ struct ActionSpec {
   std::string name;   // the verb: "open", "post", "delete", ...
   std::string label;  // for display
   EffectDescriptor effect;
-  // True when what the spec produces is dispatched to the document through the executor,
+  // True when what the ActionSpec produces is dispatched to the document through the executor,
   // false for an operation that the application executes itself.
   bool dispatches = false;
   // Set by destructive(): surfaces ask before triggering (see Confirmation).
@@ -90,7 +90,7 @@ struct ActionSpec {
   std::vector<ActionParameter> parameters;
   // The operation namespace of the produced value; none for dispatched actions.
   std::optional<std::string> operation_type;
-  // The fixed value the spec always produces, or the text prompt that builds one.
+  // The fixed value the ActionSpec always produces, or the text prompt that builds one.
   std::variant<EncodedAction, TextPrompt> invocation;
   ArgsHandler handler;
   // The application's classification of a produced operation; 0 for dispatched actions.
@@ -100,7 +100,7 @@ struct ActionSpec {
   ActionSpec destructive() const&;
   ActionSpec destructive() &&;
 
-  // What triggering the spec with `args` produces: the handler's result; without a handler,
+  // What triggering the ActionSpec with `args` produces: the handler's result; without a handler,
   // the fixed value, or the prompt's handler given the "value" argument (empty when absent).
   // A prompt without a handler produces an empty value that no decoder or namespace accepts.
   EncodedAction invoke(const ActionArgs& args) const;

@@ -134,7 +134,8 @@ inline CommandResult run_tool(const std::vector<std::string>& args, const std::s
 // Xvfb on a display number it picks itself; stopped at the end of the scope.
 class XvfbServer {
  public:
-  XvfbServer() {
+  // `screen` is WIDTHxHEIGHTxDEPTH; it must hold every window a test reads back whole.
+  explicit XvfbServer(std::string screen = "1024x768x24") {
     if (!on_path("Xvfb")) {
       problem_ = "Xvfb is not installed";
       return;
@@ -151,8 +152,8 @@ class XvfbServer {
     posix_spawn_file_actions_adddup2(&fa.actions, write_end.get(), 3);
     posix_spawn_file_actions_addopen(&fa.actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&fa.actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args = {"Xvfb", "-displayfd",  "3",         "-screen",
-                                     "0",    "1024x768x24", "-nolisten", "tcp"};
+    std::vector<std::string> args = {"Xvfb", "-displayfd", "3",         "-screen",
+                                     "0",    screen,       "-nolisten", "tcp"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -165,7 +166,7 @@ class XvfbServer {
     std::string number = read_until(read_end.get(), SteadyClock::now() + 20s, true);
     while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
     if (number.empty()) {
-      problem_ = "Xvfb did not report a display within 10 s";
+      problem_ = "Xvfb did not report a display within 20 s";
       return;
     }
     display_ = ":" + number;

@@ -38,68 +38,6 @@ bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit) 
   return true;
 }
 
-// Xvfb with a screen as large as the program's default window, so that all of the window can
-// be read back; stopped at the end of the scope.
-class WindowSizedDisplay {
- public:
-  WindowSizedDisplay() {
-    if (!vesk_ui::testing::on_path("Xvfb")) {
-      problem_ = "Xvfb is not installed";
-      return;
-    }
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
-      problem_ = "no pipe";
-      return;
-    }
-    vesk_ui::testing::Fd read_end(pipe_fds[0]);
-    vesk_ui::testing::Fd write_end(pipe_fds[1]);
-    vesk_ui::testing::SpawnActions fa;
-    // Xvfb writes the display number it chose to fd 3.
-    posix_spawn_file_actions_adddup2(&fa.actions, write_end.get(), 3);
-    posix_spawn_file_actions_addopen(&fa.actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa.actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args = {"Xvfb", "-displayfd",  "3",         "-screen",
-                                     "0",    "1280x800x24", "-nolisten", "tcp"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawnp(&pid_, "Xvfb", &fa.actions, nullptr, argv.data(), environ) != 0) {
-      pid_ = -1;
-      problem_ = "Xvfb could not be started";
-      return;
-    }
-    write_end.reset();
-    std::string number =
-        vesk_ui::testing::read_until(read_end.get(), SteadyClock::now() + 10s, true);
-    while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
-    if (number.empty()) {
-      problem_ = "Xvfb did not report a display within 10 s";
-      return;
-    }
-    display_ = ":" + number;
-  }
-  WindowSizedDisplay(const WindowSizedDisplay&) = delete;
-  WindowSizedDisplay& operator=(const WindowSizedDisplay&) = delete;
-  ~WindowSizedDisplay() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    if (!wait_until([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 3s)) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-
-  bool ok() const { return !display_.empty(); }
-  const std::string& problem() const { return problem_; }
-  const std::string& display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-  std::string problem_;
-};
-
 // A directory of its own, removed at the end of the scope.
 class TempDir {
  public:
@@ -206,7 +144,8 @@ class SendAndRestart : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!vesk_ui::testing::on_path("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    server_ = std::make_unique<WindowSizedDisplay>();
+    // As large as the program's default window, so that all of it can be read back.
+    server_ = std::make_unique<vesk_ui::testing::XvfbServer>("1280x800x24");
     if (!server_->ok()) GTEST_SKIP() << "no virtual display: " << server_->problem();
     ASSERT_FALSE(data_.path().empty());
   }
@@ -230,7 +169,7 @@ class SendAndRestart : public ::testing::Test {
     return run_tool(args, display(), 10s).status == 0;
   }
 
-  std::unique_ptr<WindowSizedDisplay> server_;
+  std::unique_ptr<vesk_ui::testing::XvfbServer> server_;
   TempDir data_;
 };
 

@@ -95,9 +95,13 @@ Status Document::Impl::set_actor(ActorId actor) {
 
 Object* Document::Impl::find_object(const ObjId& id) const {
   if (id.is_root()) return const_cast<Object*>(&objects_.front());
+  CachedObject& slot = object_cache_[id.counter % kObjectCacheSize];
+  if (slot.counter == id.counter && slot.actor == id.actor) return slot.object;
   auto actor = find_actor(id.actor);
   if (!actor) return nullptr;
-  return object_at(OpId{id.counter, *actor});
+  Object* found = object_at(OpId{id.counter, *actor});
+  if (found) slot = CachedObject{id.counter, id.actor, found};
+  return found;
 }
 
 Object* Document::Impl::object_at(OpId id) const {
@@ -111,6 +115,7 @@ Object* Document::Impl::create_object(OpId id, ObjType type) {
   obj.id = id;
   if (type != ObjType::Map) obj.seq = std::make_unique<detail::SeqObject>();
   object_index_.set(id, &obj);
+  object_cache_[id.counter % kObjectCacheSize] = CachedObject{};
   return &obj;
 }
 

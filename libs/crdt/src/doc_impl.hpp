@@ -1,6 +1,7 @@
 // The inside of a Document: actors, objects, history and the open transaction.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -134,6 +135,16 @@ class Document::Impl {
   // (as saving does) reads memory in order.
   std::deque<Object> objects_;
   detail::IdIndex<Object*> object_index_;  // the root is not in it
+  // Readers look up the same few objects again and again (a message map, then its
+  // lists): a direct-mapped cache by counter spares hashing the actor bytes each time.
+  // Objects never move or go away, so only a re-created id needs its slot cleared.
+  struct CachedObject {
+    std::uint64_t counter = 0;  // 0: empty
+    ActorId actor;
+    Object* object = nullptr;
+  };
+  static constexpr std::size_t kObjectCacheSize = 64;
+  mutable std::array<CachedObject, kObjectCacheSize> object_cache_{};
   std::uint64_t max_op_ = 0;
 
   std::vector<Change> history_;  // causal order

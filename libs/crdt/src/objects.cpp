@@ -13,13 +13,33 @@ void insert_sorted(Conflicts& values, ValueOp op, const OpOrder& order) {
 }
 
 namespace {
-struct KeyLess {
-  bool operator()(const MapObject::Entry& e, std::string_view k) const { return e.key < k; }
-};
+
+// The first entry whose key is not less than `key`.
+template <class It>
+It lower_bound_key(It first, It last, std::string_view key) {
+  const std::uint64_t prefix = MapObject::prefix_of(key);
+  auto less = [&](const MapObject::Entry& e) {
+    if (e.prefix != prefix) return e.prefix < prefix;
+    return std::string_view(e.key) < key;
+  };
+  std::size_t count = static_cast<std::size_t>(last - first);
+  while (count > 0) {
+    std::size_t half = count / 2;
+    It mid = first + static_cast<std::ptrdiff_t>(half);
+    if (less(*mid)) {
+      first = mid + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
+  return first;
+}
+
 }  // namespace
 
 MapObject::Entry* MapObject::find(std::string_view key) {
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), key, KeyLess{});
+  auto it = lower_bound_key(entries_.begin(), entries_.end(), key);
   return it != entries_.end() && it->key == key ? &*it : nullptr;
 }
 
@@ -28,9 +48,9 @@ const MapObject::Entry* MapObject::find(std::string_view key) const {
 }
 
 MapObject::Entry& MapObject::find_or_add(std::string_view key) {
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), key, KeyLess{});
+  auto it = lower_bound_key(entries_.begin(), entries_.end(), key);
   if (it != entries_.end() && it->key == key) return *it;
-  return *entries_.insert(it, Entry{std::string(key), {}});
+  return *entries_.insert(it, Entry(key, {}));
 }
 
 // Key iteration for KeyRange.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -115,9 +116,21 @@ void insert_sorted(Conflicts& values, ValueOp op, const OpOrder& order);
 class MapObject {
  public:
   struct Entry {
+    Entry(std::string_view k, Conflicts v) : key(k), values(std::move(v)), prefix(prefix_of(k)) {}
+
     std::string key;
     Conflicts values;
+    // The key's first bytes, big-endian, zero-padded: orders like the key itself on all
+    // but ties, so a search compares integers and the key bytes only at the end.
+    std::uint64_t prefix;
   };
+
+  static std::uint64_t prefix_of(std::string_view key) {
+    std::uint64_t p = 0;
+    std::size_t n = std::min<std::size_t>(key.size(), 8);
+    for (std::size_t i = 0; i < n; ++i) p |= std::uint64_t(std::uint8_t(key[i])) << (56 - 8 * i);
+    return p;
+  }
 
   // The entry of `key`, or null.
   Entry* find(std::string_view key);

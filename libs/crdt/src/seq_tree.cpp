@@ -27,6 +27,33 @@ SeqTree::SeqTree(SeqTree&&) noexcept = default;
 SeqTree& SeqTree::operator=(SeqTree&&) noexcept = default;
 
 SeqTree::Cursor SeqTree::find_visible(std::size_t index) const {
+  if (hint_.leaf) {
+    if (index == hint_index_) return hint_;
+    if (index == hint_index_ + 1) {
+      // The next visible element, scanning at most the rest of this leaf and one more:
+      // past a longer run of tombstones the descent is cheaper.
+      Leaf* leaf = hint_.leaf;
+      std::uint32_t from = hint_.slot + 1;
+      for (int leaves = 0; leaves < 2 && leaf; ++leaves, leaf = leaf->next, from = 0) {
+        for (std::uint32_t i = from; i < leaf->n; ++i) {
+          if (leaf->elems[i].visible()) {
+            hint_ = {leaf, i};
+            hint_index_ = index;
+            return hint_;
+          }
+        }
+      }
+    }
+  }
+  Cursor found = descend_visible(index);
+  if (found.slot < found.leaf->n) {
+    hint_ = found;
+    hint_index_ = index;
+  }
+  return found;
+}
+
+SeqTree::Cursor SeqTree::descend_visible(std::size_t index) const {
   const Base* node = root_.get();
   while (!node->is_leaf) {
     const Node* inner = static_cast<const Node*>(node);
@@ -174,6 +201,7 @@ SeqTree::Leaf* SeqTree::split_leaf(Leaf* leaf) {
 }
 
 SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
+  forget_hint();
   Leaf* leaf = at.leaf;
   std::uint32_t slot = at.slot;
   if (leaf->n == kLeafCap) {
@@ -196,7 +224,7 @@ SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
 void SeqTree::assign(std::span<const Elem> elems) {
   constexpr std::uint32_t leaf_fill = kLeafCap * 3 / 4;
   constexpr std::uint32_t node_fill = kNodeCap * 3 / 4;
-  *this = SeqTree();
+  *this = SeqTree();  // drops the hint too
   if (elems.empty()) return;
   index_.clear();
   indexed_ = false;
@@ -250,7 +278,10 @@ void SeqTree::set_bits(Cursor at, std::uint32_t bits) {
   bool was = e.visible();
   e.bits = bits;
   bool now = e.visible();
-  if (was != now) add_counts(at.leaf, 0, now ? 1 : -1);
+  if (was != now) {
+    forget_hint();
+    add_counts(at.leaf, 0, now ? 1 : -1);
+  }
 }
 
 }  // namespace crdt::detail

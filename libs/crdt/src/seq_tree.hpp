@@ -82,7 +82,8 @@ class SeqTree {
 
   Leaf* first_leaf() const { return first_; }
   Cursor begin() const { return {first_, 0}; }
-  // The index-th visible element; index < visible().
+  // The index-th visible element; index < visible(). Reading index i+1 right after i
+  // (the usual walk over a list) steps from the previous answer instead of descending.
   Cursor find_visible(std::size_t index) const;
   // Where an element id sits; leaf null when unknown.
   Cursor find_id(OpId id);
@@ -109,6 +110,9 @@ class SeqTree {
   void recount_up(Base* from);
   static std::uint32_t child_slot(const Node* parent, const Base* child);
   void index_leaf(Leaf* leaf);
+  Cursor descend_visible(std::size_t index) const;
+  // Any change of structure or visibility moves elements' visible indices.
+  void forget_hint() { hint_.leaf = nullptr; }
 
   std::unique_ptr<Base> root_;
   Leaf* first_ = nullptr;
@@ -117,6 +121,9 @@ class SeqTree {
   std::size_t visible_ = 0;
   IdIndex<Leaf*> index_;
   bool indexed_ = false;
+  // The last find_visible answer (leaf null: none).
+  mutable Cursor hint_;
+  mutable std::size_t hint_index_ = 0;
 };
 
 }  // namespace crdt::detail

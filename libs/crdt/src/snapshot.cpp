@@ -250,7 +250,7 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
         std::string_view key = keys[static_cast<std::size_t>(key_number)];
         if (!entries.empty() && !(entries.back().key < key))
           return malformed("map keys out of order");
-        entries.push_back({std::string(key), {}});
+        entries.emplace_back(key, detail::Conflicts{});
         if (!read_values(entries.back().values) || entries.back().values.empty()) {
           return malformed("bad map values");
         }

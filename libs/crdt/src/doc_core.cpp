@@ -104,6 +104,12 @@ Object* Document::Impl::find_object(const ObjId& id) const {
   return found;
 }
 
+void Document::Impl::remember_object(const ObjId& id, OpId op) const {
+  CachedObject& slot = object_cache_[id.counter % kObjectCacheSize];
+  if (slot.counter == id.counter && slot.actor == id.actor) return;
+  if (Object* found = object_at(op)) slot = CachedObject{id.counter, id.actor, found};
+}
+
 Object* Document::Impl::object_at(OpId id) const {
   if (id.counter == 0) return const_cast<Object*>(&objects_.front());
   return object_index_.get(id, nullptr);
@@ -126,7 +132,9 @@ ObjId Document::Impl::public_id(OpId id) const {
 
 std::optional<ValueAndId> Document::Impl::read(const detail::ValueOp& op) const {
   if (auto* t = std::get_if<ObjType>(&op.value)) {
-    return std::optional<ValueAndId>(std::in_place, Value(*t), public_id(op.id));
+    ObjId id = public_id(op.id);
+    remember_object(id, op.id);
+    return std::optional<ValueAndId>(std::in_place, Value(*t), std::move(id));
   }
   return std::optional<ValueAndId>(std::in_place, Value(std::get<ScalarValue>(op.value)),
                                    public_id(op.id));

@@ -66,6 +66,8 @@ class Document::Impl {
   // ---- objects
   Object* find_object(const ObjId& id) const;
   Object* object_at(OpId id) const;
+  // A reader that was handed an object id nearly always reads that object next.
+  void remember_object(const ObjId& id, OpId op) const;
   Object* create_object(OpId id, ObjType type);
   ObjId public_id(OpId id) const;
   Object& root() { return objects_.front(); }

@@ -105,6 +105,58 @@ std::optional<ObjType> Document::object_type(const ObjId& obj) const {
   return o->type;
 }
 
+ObjId ValueView::id() const {
+  const Document::Impl& d = *doc_->impl_;
+  OpId op{counter_, actor_};
+  ObjId id = d.public_id(op);
+  if (!scalar_) d.remember_object(id, op);
+  return id;
+}
+
+void Document::visit_entries(const ObjId& map, Visitor<std::string_view> visit) const {
+  const Object* o = impl_->find_object(map);
+  if (!o || o->type != ObjType::Map) return;
+  for (const auto& e : o->map.entries()) {
+    if (e.values.empty()) continue;
+    const ValueOp& op = e.values.back();
+    const auto* scalar = std::get_if<ScalarValue>(&op.value);
+    visit.call(visit.context, e.key,
+               ValueView(this, scalar, scalar ? ObjType::Map : std::get<ObjType>(op.value),
+                         op.id.counter, op.id.actor));
+  }
+}
+
+void Document::visit_elements(const ObjId& seq, Visitor<std::size_t> visit) const {
+  const Object* o = impl_->find_object(seq);
+  if (!o || !is_seq(*o)) return;
+  std::size_t index = 0;
+  ScalarValue character{std::string()};
+  for (const auto* leaf = o->seq->tree.first_leaf(); leaf; leaf = leaf->next) {
+    for (std::uint32_t i = 0; i < leaf->n; ++i) {
+      const Elem& e = leaf->elems[i];
+      if (!e.visible()) continue;
+      if (!e.complex()) {
+        auto& s = std::get<std::string>(character.content);
+        s.clear();
+        detail::append_utf8(s, static_cast<char32_t>(e.payload()));
+        visit.call(visit.context, index++,
+                   ValueView(this, &character, ObjType::Map, e.counter, e.actor));
+        continue;
+      }
+      const auto& values = o->seq->complex[e.payload()];
+      if (values.empty()) {  // get finds nothing there either; the index still counts
+        ++index;
+        continue;
+      }
+      const ValueOp& op = values.back();
+      const auto* scalar = std::get_if<ScalarValue>(&op.value);
+      visit.call(visit.context, index++,
+                 ValueView(this, scalar, scalar ? ObjType::Map : std::get<ObjType>(op.value),
+                           op.id.counter, op.id.actor));
+    }
+  }
+}
+
 // ---- map writes
 
 namespace {

@@ -30,7 +30,7 @@ class IdIndex {
   V get(OpId id, V missing) const {
     if (slots_.empty()) return missing;
     std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = OpIdHash{}(id)&mask;; i = (i + 1) & mask) {
+    for (std::size_t i = home(id) & mask;; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
       if (s.id.counter == 0) return missing;
       if (s.id == id) return s.value;
@@ -43,9 +43,16 @@ class IdIndex {
     V value{};
   };
 
+  // Runs of 16 consecutive counters of one actor share neighbouring slots: ids made
+  // together (a message and its lists) are usually looked up together, and then cost one
+  // cache miss instead of one each. The runs themselves are scattered by a hash.
+  static std::size_t home(OpId id) {
+    return OpIdHash{}(OpId{id.counter >> 4, id.actor}) * 16 + (id.counter & 15);
+  }
+
   Slot& probe(OpId id) {
     std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = OpIdHash{}(id)&mask;; i = (i + 1) & mask) {
+    for (std::size_t i = home(id) & mask;; i = (i + 1) & mask) {
       Slot& s = slots_[i];
       if (s.id.counter == 0 || s.id == id) return s;
     }

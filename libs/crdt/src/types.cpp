@@ -75,10 +75,6 @@ std::strong_ordering ActorId::operator<=>(const ActorId& other) const {
   return size_ <=> other.size_;
 }
 
-bool ActorId::operator==(const ActorId& other) const {
-  return size_ == other.size_ && std::memcmp(data_.data(), other.data_.data(), size_) == 0;
-}
-
 std::string ChangeHash::to_hex() const {
   return hex_of(bytes);
 }

@@ -1,6 +1,6 @@
 // The read shortcuts (a cursor kept per list, an object lookup cache, prefix-compared map
-// keys) must never change what a read returns, whatever edits, merges and reloads happen
-// between reads.
+// keys) and the one-pass visits must never change what a read returns, whatever edits,
+// merges and reloads happen between reads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -268,6 +268,142 @@ TEST(ReadPathTest, ObjectsWithEqualCountersFromTwoActorsStayApart) {
       EXPECT_EQ(a.length(stranger), 0u) << i;
     }
   }
+}
+
+// Every visit must show what get shows for the same key or index, nested visits included.
+void expect_visits_match_gets(const Document& doc, const ObjId& obj, int& objects_seen) {
+  ++objects_seen;
+  auto same = [&](const ValueView& view, const std::optional<ValueAndId>& got,
+                  const std::string& where) {
+    ASSERT_TRUE(got) << where;
+    EXPECT_EQ(view.value(), got->first) << where;
+    EXPECT_EQ(view.id(), got->second) << where;
+    EXPECT_EQ(view.is_object(), got->first.is_object()) << where;
+    EXPECT_EQ(view.object_type(), got->first.object_type()) << where;
+    if (view.scalar()) {
+      EXPECT_EQ(*view.scalar(), *got->first.scalar()) << where;
+    }
+    if (view.is_object()) expect_visits_match_gets(doc, view.id(), objects_seen);
+  };
+  auto type = doc.object_type(obj);
+  ASSERT_TRUE(type);
+  std::vector<std::string> visited_keys;
+  std::size_t visited_elements = 0;
+  doc.for_each_entry(obj, [&](std::string_view key, const ValueView& v) {
+    visited_keys.emplace_back(key);
+    same(v, doc.get(obj, key), obj.to_string() + " key " + std::string(key));
+  });
+  doc.for_each_element(obj, [&](std::size_t index, const ValueView& v) {
+    EXPECT_EQ(index, visited_elements++);
+    same(v, doc.get(obj, index), obj.to_string() + " index " + std::to_string(index));
+  });
+  if (*type == ObjType::Map) {
+    std::vector<std::string> keys;
+    for (std::string_view k : doc.keys(obj)) keys.emplace_back(k);
+    EXPECT_EQ(visited_keys, keys);
+    EXPECT_EQ(visited_elements, 0u);
+  } else {
+    EXPECT_TRUE(visited_keys.empty());
+    EXPECT_EQ(visited_elements, doc.length(obj));
+  }
+}
+
+// Two replicas edit maps, lists and texts concurrently (conflicting puts, overwritten and
+// deleted elements, objects inside lists); after merging, one-pass visits agree with gets.
+TEST(ReadPathTest, VisitsShowWhatGetsShow) {
+  std::mt19937 rng(21);
+  Document a(actor(1));
+  ObjId map = *a.put_object(ROOT, "map", ObjType::Map);
+  ObjId list = *a.put_object(ROOT, "list", ObjType::List);
+  ObjId text = *a.put_object(ROOT, "text", ObjType::Text);
+  ASSERT_TRUE(a.splice_text(text, 0, 0, "héllo wörld ✓"));
+  for (int i = 0; i < 30; ++i) ASSERT_TRUE(a.insert(list, a.length(list), i));
+  Document b(actor(2));
+  ASSERT_TRUE(b.merge(a));
+  auto edit = [&](Document& d, const std::string& who) {
+    for (int e = 0; e < 60; ++e) {
+      std::string key = "k" + std::to_string(rng() % 12);
+      std::size_t n = d.length(list);
+      switch (rng() % 8) {
+        case 0:
+          ASSERT_TRUE(d.put(map, key, who + std::to_string(e)));
+          break;
+        case 1:
+          ASSERT_TRUE(d.remove(map, key));
+          break;
+        case 2: {
+          ObjId child = *d.put_object(map, key, rng() % 2 ? ObjType::Map : ObjType::List);
+          if (d.object_type(child) == ObjType::Map) {
+            ASSERT_TRUE(d.put(child, "x", static_cast<std::int64_t>(e)));
+          } else {
+            ASSERT_TRUE(d.insert(child, 0, 1.5));
+          }
+          break;
+        }
+        case 3:
+          ASSERT_TRUE(d.insert(list, rng() % (n + 1), who + std::to_string(e)));
+          break;
+        case 4:
+          if (n) {
+            ASSERT_TRUE(d.put(list, rng() % n, static_cast<std::uint64_t>(e)));
+          }
+          break;
+        case 5:
+          if (n) {
+            ASSERT_TRUE(d.remove(list, rng() % n));
+          }
+          break;
+        case 6: {
+          ObjId inner = *d.insert_object(list, rng() % (n + 1), ObjType::Text);
+          ASSERT_TRUE(d.splice_text(inner, 0, 0, who));
+          break;
+        }
+        default: {
+          std::size_t len = d.length(text);
+          std::size_t pos = rng() % (len + 1);
+          ASSERT_TRUE(d.splice_text(text, pos, std::min<std::size_t>(len - pos, rng() % 3), "é"));
+          break;
+        }
+      }
+    }
+  };
+  for (int round = 0; round < 5; ++round) {
+    edit(a, "a");
+    edit(b, "b");
+    ASSERT_TRUE(a.merge(b));
+    ASSERT_TRUE(b.merge(a));
+  }
+  ASSERT_FALSE(a.get_all(map, "k1").empty());
+  int objects_seen = 0;
+  expect_visits_match_gets(a, ROOT, objects_seen);
+  EXPECT_GT(objects_seen, 10);
+  auto loaded = Document::load(a.save());
+  ASSERT_TRUE(loaded);
+  int loaded_seen = 0;
+  expect_visits_match_gets(*loaded, ROOT, loaded_seen);
+  EXPECT_EQ(loaded_seen, objects_seen);
+}
+
+TEST(ReadPathTest, VisitsOfMissingObjectsOrWrongKindsCallNothing) {
+  Document doc(actor(1));
+  ObjId map = *doc.put_object(ROOT, "m", ObjType::Map);
+  ObjId list = *doc.put_object(ROOT, "l", ObjType::List);
+  ASSERT_TRUE(doc.put(map, "a", 1));
+  ASSERT_TRUE(doc.insert(list, 0, 1));
+  ObjId missing{999, actor(1)};
+  ObjId stranger{map.counter, actor(7)};
+  int calls = 0;
+  auto count_entry = [&](std::string_view, const ValueView&) { ++calls; };
+  auto count_element = [&](std::size_t, const ValueView&) { ++calls; };
+  for (const ObjId& not_a_map : {list, missing, stranger})
+    doc.for_each_entry(not_a_map, count_entry);
+  for (const ObjId& not_a_seq : {map, ROOT, missing, stranger}) {
+    doc.for_each_element(not_a_seq, count_element);
+  }
+  EXPECT_EQ(calls, 0);
+  doc.for_each_entry(map, count_entry);
+  doc.for_each_element(list, count_element);
+  EXPECT_EQ(calls, 2);
 }
 
 }  // namespace

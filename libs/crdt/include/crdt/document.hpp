@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -73,6 +74,37 @@ class KeyRange {
 
 using ValueAndId = std::pair<Value, ObjId>;
 
+class Document;
+
+// A value met by for_each_entry or for_each_element: a scalar read in place, not copied, or
+// the kind of an object. Valid only during the call that received it.
+class ValueView {
+ public:
+  bool is_object() const { return scalar_ == nullptr; }
+  bool is_scalar() const { return scalar_ != nullptr; }
+  const ScalarValue* scalar() const { return scalar_; }
+  std::optional<ObjType> object_type() const {
+    if (scalar_) return std::nullopt;
+    return type_;
+  }
+  // What get returns beside the value: the object's own id for an object, else the op's id.
+  ObjId id() const;
+  // A copy, as get returns it.
+  Value value() const { return scalar_ ? Value(*scalar_) : Value(type_); }
+
+ private:
+  friend class Document;
+  ValueView(const Document* doc, const ScalarValue* scalar, ObjType type, std::uint64_t counter,
+            std::uint32_t actor)
+      : doc_(doc), scalar_(scalar), type_(type), counter_(counter), actor_(actor) {}
+
+  const Document* doc_;
+  const ScalarValue* scalar_;
+  ObjType type_;
+  std::uint64_t counter_;
+  std::uint32_t actor_;
+};
+
 class Document {
  public:
   // With a random actor id.
@@ -99,6 +131,25 @@ class Document {
   // UTF-8 content of a text object.
   std::optional<std::string> text(const ObjId& obj) const;
   std::optional<ObjType> object_type(const ObjId& obj) const;
+
+  // One pass over an object, for readers that want most of it: cheaper than a get per key
+  // or index. The visit may read this document but must not change it.
+  // visit(std::string_view key, const ValueView&) for each key holding a value, in key
+  // order (the winning value, as get gives); nothing for a missing object or a non-map.
+  template <class Visit>
+  void for_each_entry(const ObjId& map, Visit&& visit) const {
+    visit_entries(map, {as_context(visit), [](void* f, std::string_view key, const ValueView& v) {
+                          (*static_cast<std::remove_reference_t<Visit>*>(f))(key, v);
+                        }});
+  }
+  // visit(std::size_t index, const ValueView&) for each element of a list, or code point
+  // of a text (as a one-character string), in order; nothing for a missing object or a map.
+  template <class Visit>
+  void for_each_element(const ObjId& seq, Visit&& visit) const {
+    visit_elements(seq, {as_context(visit), [](void* f, std::size_t index, const ValueView& v) {
+                           (*static_cast<std::remove_reference_t<Visit>*>(f))(index, v);
+                         }});
+  }
 
   // ---- Writes. They fail (and change nothing) on a missing object, a wrong kind or a
   // position beyond the end; they never throw for such input.
@@ -167,6 +218,19 @@ class Document {
   class Impl;
 
  private:
+  friend class ValueView;
+  template <class Key>
+  struct Visitor {
+    void* context;
+    void (*call)(void* context, Key key, const ValueView& value);
+  };
+  template <class F>
+  static void* as_context(F& f) {
+    return const_cast<void*>(static_cast<const void*>(std::addressof(f)));
+  }
+  void visit_entries(const ObjId& map, Visitor<std::string_view> visit) const;
+  void visit_elements(const ObjId& seq, Visitor<std::size_t> visit) const;
+
   explicit Document(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };

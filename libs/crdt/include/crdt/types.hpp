@@ -6,6 +6,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -38,7 +39,9 @@ class ActorId {
 
   // Bytewise, a shorter prefix first: the tie-break order of concurrent operations.
   std::strong_ordering operator<=>(const ActorId& other) const;
-  bool operator==(const ActorId& other) const;
+  bool operator==(const ActorId& other) const {
+    return size_ == other.size_ && std::memcmp(data_.data(), other.data_.data(), size_) == 0;
+  }
 
  private:
   std::array<std::uint8_t, kMaxSize> data_{};

@@ -22,38 +22,67 @@ std::optional<crdt::ObjId> channel_list(const crdt::Document& doc, std::string_v
 // Calls visit(entry map) for every entry of the list that is a map.
 template <class Visit>
 void for_each_map_entry(const crdt::Document& doc, const crdt::ObjId& list, Visit visit) {
-  std::size_t length = doc.length(list);
-  for (std::size_t i = 0; i < length; ++i) {
-    auto entry = doc.get(list, i);
-    if (!entry || entry->first.object_type() != crdt::ObjType::Map) continue;
-    visit(entry->second);
-  }
+  doc.for_each_element(list, [&](std::size_t, const crdt::ValueView& entry) {
+    if (entry.object_type() == crdt::ObjType::Map) visit(entry.id());
+  });
+}
+
+// The readers' defaults for a value of another kind: empty, 0, false.
+const std::string* string_in(const crdt::ValueView& value) {
+  const crdt::ScalarValue* scalar = value.scalar();
+  return scalar ? std::get_if<std::string>(&scalar->content) : nullptr;
+}
+
+std::string string_or_empty_in(const crdt::ValueView& value) {
+  const std::string* text = string_in(value);
+  return text ? *text : std::string();
+}
+
+std::int64_t i64_or_zero_in(const crdt::ValueView& value) {
+  const crdt::ScalarValue* scalar = value.scalar();
+  return scalar ? scalar_as_i64(*scalar).value_or(0) : 0;
+}
+
+bool bool_or_false_in(const crdt::ValueView& value) {
+  const crdt::ScalarValue* scalar = value.scalar();
+  const bool* flag = scalar ? std::get_if<bool>(&scalar->content) : nullptr;
+  return flag && *flag;
 }
 
 std::uint64_t non_negative(std::int64_t value) {
   return value < 0 ? 0 : static_cast<std::uint64_t>(value);
 }
 
-std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::ObjId& message) {
+std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::ObjId& list) {
   std::vector<EditRecord> out;
-  auto list = get_list(doc, message, "history");
-  if (!list) return out;
-  for_each_map_entry(doc, *list, [&](const crdt::ObjId& entry) {
-    out.push_back({string_or_empty(doc, entry, "text"), i64_or_zero(doc, entry, "ts")});
+  for_each_map_entry(doc, list, [&](const crdt::ObjId& entry) {
+    EditRecord record;
+    doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
+      if (key == "text") {
+        record.text = string_or_empty_in(value);
+      } else if (key == "ts") {
+        record.ts = i64_or_zero_in(value);
+      }
+    });
+    out.push_back(std::move(record));
   });
   return out;
 }
 
 // Grouped by emoji in order of first occurrence, each user once; then the biggest groups
 // first, ties by emoji bytes.
-std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::ObjId& message) {
+std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::ObjId& list) {
   std::vector<Reaction> groups;
-  auto list = get_list(doc, message, "reactions");
-  if (!list) return groups;
-  for_each_map_entry(doc, *list, [&](const crdt::ObjId& entry) {
-    std::string emoji = string_or_empty(doc, entry, "emoji");
+  for_each_map_entry(doc, list, [&](const crdt::ObjId& entry) {
+    std::string emoji, user;
+    doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
+      if (key == "emoji") {
+        emoji = string_or_empty_in(value);
+      } else if (key == "user") {
+        user = string_or_empty_in(value);
+      }
+    });
     if (emoji.empty()) return;
-    std::string user = string_or_empty(doc, entry, "user");
     auto group = std::find_if(groups.begin(), groups.end(),
                               [&](const Reaction& r) { return r.emoji == emoji; });
     if (group == groups.end()) {
@@ -71,42 +100,42 @@ std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::ObjI
   return groups;
 }
 
-std::vector<Mention> read_mentions(const crdt::Document& doc, const crdt::ObjId& message) {
+std::vector<Mention> read_mentions(const crdt::Document& doc, const crdt::ObjId& list) {
   std::vector<Mention> out;
-  auto list = get_list(doc, message, "mentions");
-  if (!list) return out;
-  for_each_map_entry(doc, *list, [&](const crdt::ObjId& entry) {
-    auto user = doc_get_string(doc, entry, "user");
-    if (!user || user->empty()) return;
+  for_each_map_entry(doc, list, [&](const crdt::ObjId& entry) {
     Mention m;
-    m.user = std::move(*user);
-    m.start = non_negative(i64_or_zero(doc, entry, "start"));
-    m.len = non_negative(i64_or_zero(doc, entry, "len"));
-    m.is_agent = bool_or_false(doc, entry, "agent");
-    out.push_back(std::move(m));
+    doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
+      if (key == "user") {
+        m.user = string_or_empty_in(value);
+      } else if (key == "start") {
+        m.start = non_negative(i64_or_zero_in(value));
+      } else if (key == "len") {
+        m.len = non_negative(i64_or_zero_in(value));
+      } else if (key == "agent") {
+        m.is_agent = bool_or_false_in(value);
+      }
+    });
+    if (!m.user.empty()) out.push_back(std::move(m));
   });
   return out;
 }
 
-std::optional<ResourceRef> read_reference(const crdt::Document& doc, const crdt::ObjId& message) {
-  auto text = doc_get_string(doc, message, "reference");
+std::optional<ResourceRef> read_reference(const std::string* text) {
   if (!text || text->empty()) return std::nullopt;
   ResourceRef parsed;
   if (!decode_stored(*text, parsed)) return std::nullopt;
   return parsed;
 }
 
-std::optional<Attachment> read_attachment(const crdt::Document& doc, const crdt::ObjId& message) {
-  auto map = get_map(doc, message, "attachment");
-  if (!map) return std::nullopt;
-  std::string blob = string_or_empty(doc, *map, "blob");
-  if (blob.empty()) blob = string_or_empty(doc, *map, "path");  // the older layout
+std::optional<Attachment> read_attachment(const crdt::Document& doc, const crdt::ObjId& map) {
+  std::string blob = string_or_empty(doc, map, "blob");
+  if (blob.empty()) blob = string_or_empty(doc, map, "path");  // the older layout
   auto dimension = [&](std::string_view key) {
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(i64_or_zero(doc, *map, key)));
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(i64_or_zero(doc, map, key)));
   };
-  auto size = [&] { return static_cast<std::uint64_t>(i64_or_zero(doc, *map, "size")); };
-  std::string kind = string_or_empty(doc, *map, "kind");
-  std::string name = string_or_empty(doc, *map, "name");
+  auto size = [&] { return static_cast<std::uint64_t>(i64_or_zero(doc, map, "size")); };
+  std::string kind = string_or_empty(doc, map, "kind");
+  std::string name = string_or_empty(doc, map, "name");
   if (kind == "image") {
     return Attachment{
         Attachment::Image{std::move(name), std::move(blob), dimension("w"), dimension("h")}};
@@ -125,21 +154,48 @@ ChatMessage decode_message(const crdt::Document& doc, const crdt::ObjId& message
                            std::string_view channel) {
   ChatMessage m;
   m.channel = std::string(channel);
-  if (auto parent = doc_get_string(doc, message, "parent"); parent && !parent->empty()) {
-    m.parent = std::move(*parent);
-  }
-  m.id = string_or_empty(doc, message, "id");
-  m.author = string_or_empty(doc, message, "author");
-  m.ts = i64_or_zero(doc, message, "ts");
-  m.text = doc_get_text(doc, message, "text").value_or(std::string());
-  m.edited = bool_or_false(doc, message, "edited");
-  m.history = read_history(doc, message);
-  m.reactions = read_reactions(doc, message);
-  m.mentions = read_mentions(doc, message);
-  m.reference = read_reference(doc, message);
-  m.attachment = read_attachment(doc, message);
-  m.work = message_agent_work(doc, message);
-  m.pinned = bool_or_false(doc, message, "pinned");
+  std::optional<crdt::ObjId> attachment;
+  bool has_work = false;
+  auto list_id = [](const crdt::ValueView& value) -> std::optional<crdt::ObjId> {
+    if (value.object_type() != crdt::ObjType::List) return std::nullopt;
+    return value.id();
+  };
+  // One pass over the message's keys; each field depends on its own key only.
+  doc.for_each_entry(message, [&](std::string_view key, const crdt::ValueView& value) {
+    if (key == "parent") {
+      if (const std::string* parent = string_in(value); parent && !parent->empty()) {
+        m.parent = *parent;
+      }
+    } else if (key == "id") {
+      m.id = string_or_empty_in(value);
+    } else if (key == "author") {
+      m.author = string_or_empty_in(value);
+    } else if (key == "ts") {
+      m.ts = i64_or_zero_in(value);
+    } else if (key == "text") {
+      if (value.object_type() == crdt::ObjType::Text) {
+        m.text = doc.text(value.id()).value_or(std::string());
+      }
+    } else if (key == "edited") {
+      m.edited = bool_or_false_in(value);
+    } else if (key == "history") {
+      if (auto list = list_id(value)) m.history = read_history(doc, *list);
+    } else if (key == "reactions") {
+      if (auto list = list_id(value)) m.reactions = read_reactions(doc, *list);
+    } else if (key == "mentions") {
+      if (auto list = list_id(value)) m.mentions = read_mentions(doc, *list);
+    } else if (key == "reference") {
+      m.reference = read_reference(string_in(value));
+    } else if (key == "attachment") {
+      if (value.object_type() == crdt::ObjType::Map) attachment = value.id();
+    } else if (key == "work") {
+      has_work = true;
+    } else if (key == "pinned") {
+      m.pinned = bool_or_false_in(value);
+    }
+  });
+  if (attachment) m.attachment = read_attachment(doc, *attachment);
+  if (has_work) m.work = message_agent_work(doc, message);
   return m;
 }
 

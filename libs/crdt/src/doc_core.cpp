@@ -119,7 +119,7 @@ Object* Document::Impl::create_object(OpId id, ObjType type) {
   Object& obj = objects_.emplace_back();
   obj.type = type;
   obj.id = id;
-  if (type != ObjType::Map) obj.seq = std::make_unique<detail::SeqObject>();
+  if (type != ObjType::Map) obj.seq.emplace();
   object_index_.set(id, &obj);
   object_cache_[id.counter % kObjectCacheSize] = CachedObject{};
   return &obj;

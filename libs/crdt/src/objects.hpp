@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -163,7 +164,9 @@ struct Object {
   ObjType type = ObjType::Map;
   OpId id;
   MapObject map;                   // Map
-  std::unique_ptr<SeqObject> seq;  // List, Text
+  // Inline, not behind a pointer: a reader reaching a list pays one cache miss less, and
+  // the objects of one message, made together, sit side by side.
+  std::optional<SeqObject> seq;  // List, Text
 };
 
 }  // namespace crdt::detail

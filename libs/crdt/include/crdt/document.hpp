@@ -2,7 +2,8 @@
 //
 // Writes collect into a pending change that is committed at the next heads read, save,
 // merge, fork, get_changes or explicit commit. Text positions and lengths count Unicode
-// scalar values (code points), not bytes. A document is not thread-safe.
+// scalar values (code points), not bytes. A document is not thread-safe,
+// not even for reads alone: they keep lookup caches inside.
 #pragma once
 
 #include <cstddef>

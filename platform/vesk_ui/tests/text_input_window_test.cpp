@@ -165,9 +165,15 @@ TEST(TextInputWindow, TypesSelectsCopiesAndPastesUnderXvfb) {
       return [&widget, want] { return widget.seen().text == want; };
     };
     if (window.empty() || !wait_until([&] { return widget.draws > 0; }, 20s)) {
-      failure = "the window did not appear and paint within 10 s";
+      failure = "the window did not appear and paint within 20 s";
     }
-    // Keys go to the window under the pointer (there is no window manager to focus it).
+    // Keys go to the window under the pointer (there is no window manager to focus it). A window
+    // that has just painted may not be viewable to xdotool yet: the first click is retried.
+    if (failure.empty() && !wait_until([&] {
+          return xdotool({"mousemove", "--window", window, "60", "80"});
+        })) {
+      failure = "xdotool could not move the pointer into the window";
+    }
     step(
         {"mousemove", "--window", window, "60", "80", "click", "1"},
         [&] { return widget.seen().caret.has_value(); }, "click into the input");

@@ -7,12 +7,19 @@ find_package(Threads REQUIRED)
 # Benchmark data lives beside the repository and is read in place, never copied.
 set(VESK_SHARED_DATA "${CMAKE_SOURCE_DIR}/../shared/data" CACHE PATH "Benchmark data directory")
 
-# vesk_test(NAME SOURCES... LIBS libs...)
+# vesk_test(NAME SOURCES... LIBS libs... [X_DISPLAY])
+# X_DISPLAY: the binary starts X servers and windows; such tests run one at a time, since X
+# servers started side by side under load sometimes take no clients.
 function(vesk_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "X_DISPLAY" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+  if(ARG_X_DISPLAY)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES RESOURCE_LOCK x_display)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # vesk_bench(NAME SOURCES... LIBS libs...): built only with VESK_BENCH, into bench/.

@@ -118,13 +118,13 @@ class SdlWindowTest : public ::testing::Test {
     std::thread driver([&] {
       std::optional<Window> window = find_window();
       if (!window) {
-        failure = "the window did not appear within 10 s";
+        failure = "the window did not appear within 20 s";
         push_quit();
         return;
       }
       XClient x(server_->display());
-      if (!wait_until(painted, 10s)) {
-        failure = "the window painted no frame within 10 s";
+      if (!wait_until(painted, 20s)) {
+        failure = "the window painted no frame within 20 s";
       } else {
         failure = drive(*window, x);
       }

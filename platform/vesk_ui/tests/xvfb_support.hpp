@@ -140,10 +140,42 @@ class XvfbServer {
       problem_ = "Xvfb is not installed";
       return;
     }
+    // Servers started side by side can race for a display number; one that reported its number
+    // but takes no clients is stopped and another one started.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (start(screen) && accepts_clients()) return;
+      stop();
+      display_.clear();
+    }
+    if (problem_.empty()) problem_ = "Xvfb took no clients on three displays";
+  }
+  XvfbServer(const XvfbServer&) = delete;
+  XvfbServer& operator=(const XvfbServer&) = delete;
+  ~XvfbServer() { stop(); }
+
+  bool ok() const { return !display_.empty(); }
+  const std::string& problem() const { return problem_; }
+  const std::string& display() const { return display_; }
+
+ private:
+  bool accepts_clients() const {
+    const auto deadline = SteadyClock::now() + 10s;
+    while (SteadyClock::now() < deadline) {
+      if (Display* d = XOpenDisplay(display_.c_str())) {
+        XCloseDisplay(d);
+        return true;
+      }
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return false;  // the server gave up
+      std::this_thread::sleep_for(20ms);
+    }
+    return false;
+  }
+
+  bool start(const std::string& screen) {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
       problem_ = "no pipe";
-      return;
+      return false;
     }
     Fd read_end(pipe_fds[0]);
     Fd write_end(pipe_fds[1]);
@@ -160,20 +192,20 @@ class XvfbServer {
     if (posix_spawnp(&pid_, "Xvfb", &fa.actions, nullptr, argv.data(), environ) != 0) {
       pid_ = -1;
       problem_ = "Xvfb could not be started";
-      return;
+      return false;
     }
     write_end.reset();
     std::string number = read_until(read_end.get(), SteadyClock::now() + 20s, true);
     while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
     if (number.empty()) {
       problem_ = "Xvfb did not report a display within 20 s";
-      return;
+      return false;
     }
     display_ = ":" + number;
+    return true;
   }
-  XvfbServer(const XvfbServer&) = delete;
-  XvfbServer& operator=(const XvfbServer&) = delete;
-  ~XvfbServer() {
+
+  void stop() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
     auto deadline = SteadyClock::now() + 15s;
@@ -186,13 +218,9 @@ class XvfbServer {
       }
       std::this_thread::sleep_for(10ms);
     }
+    pid_ = -1;
   }
 
-  bool ok() const { return !display_.empty(); }
-  const std::string& problem() const { return problem_; }
-  const std::string& display() const { return display_; }
-
- private:
   pid_t pid_ = -1;
   std::string display_;
   std::string problem_;

@@ -93,9 +93,10 @@ class SdlWindowTest : public ::testing::Test {
     std::optional<Window> found;
     wait_until(
         [&] {
-          auto r = run_tool({"xdotool", "search", "--name", std::string("^") + kTitle + "$"},
-                            server_->display());
-          if (r.status == 0 && !r.out.empty()) found = std::stoul(r.out);
+          auto r = run_tool(
+              {"xdotool", "search", "--onlyvisible", "--name", std::string("^") + kTitle + "$"},
+              server_->display());
+          if (r.status == 0) found = testing::last_window_id(r.out);
           return found.has_value();
         },
         20s);

@@ -145,9 +145,12 @@ TEST(TextInputWindow, TypesSelectsCopiesAndPastesUnderXvfb) {
     std::string window;
     wait_until(
         [&] {
-          auto r = run_tool({"xdotool", "search", "--name", std::string("^") + kTitle + "$"},
-                            server.display());
-          if (r.status == 0 && !r.out.empty()) window = std::to_string(std::stoul(r.out));
+          auto r = run_tool(
+              {"xdotool", "search", "--onlyvisible", "--name", std::string("^") + kTitle + "$"},
+              server.display());
+          if (auto id = r.status == 0 ? testing::last_window_id(r.out) : std::nullopt) {
+            window = std::to_string(*id);
+          }
           return !window.empty();
         },
         20s);

@@ -112,7 +112,8 @@ TEST(TextLayout, MapsBytesToPositionsAndBack) {
 TEST(TextRenderer, FallbackFontsCoverTheWindowsSignsAndEmoji) {
   TextRenderer text;
   const std::vector<std::string> samples = {
-      "✉ 🔊 🎤 🔇 🎧 🔕 🗑 ☰ ▸ ▾ ➤ 🙂 ☺ 📄 🖼 🎬 ▶ 🔒 👥 📹 ● ⤢ ✕ ← ↓ ＋ · — "
+      "✉ 🔊 🎤 🔇 🎧 🔕 🗑 ☰ ▸ ▾ ➤ 🙂 ☺ 📄 🖼 🎬 ▶ 🔒 👥 📹 ● ⤢ ✕ ← ↓ ＋ · "
+      "— "
       "…",
       "😀 👍 🎉 ❤️ 🔥 👀 ✅ 🚀 👋🏽 👩‍💻",
       "Grüße, café, naïve, Ελληνικά, Кириллица",

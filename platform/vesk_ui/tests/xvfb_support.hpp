@@ -131,6 +131,14 @@ inline CommandResult run_tool(const std::vector<std::string>& args, const std::s
   return result;
 }
 
+// The newest of the window ids xdotool printed, one per line; none when it printed none.
+inline std::optional<unsigned long> last_window_id(const std::string& out) {
+  std::size_t end = out.find_last_not_of("\n ");
+  if (end == std::string::npos) return std::nullopt;
+  std::size_t start = out.find_last_of('\n', end);
+  return std::stoul(out.substr(start == std::string::npos ? 0 : start + 1));
+}
+
 // Xvfb on a display number it picks itself; stopped at the end of the scope.
 class XvfbServer {
  public:
@@ -238,7 +246,11 @@ struct ImageDestroyer {
 // A client connection for what a window manager would do.
 class XClient {
  public:
-  explicit XClient(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+  explicit XClient(const std::string& display) : display_(XOpenDisplay(display.c_str())) {
+    // A window that went away between finding and using it must fail the call, not end the
+    // test process (Xlib's default handler exits).
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  }
   bool ok() const { return display_ != nullptr; }
 
   // Asks the window to close, as a window manager does for the close button.

@@ -27,42 +27,13 @@ using testing::kProbeCircleY;
 using testing::kProbeRedRect;
 using testing::ProbeWidget;
 using testing::run_tool;
+using testing::ScopedEnv;
 using testing::SteadyClock;
+using testing::wait_until;
 using testing::XClient;
 using testing::XvfbServer;
 
 constexpr const char* kTitle = "probe-window";
-
-// Sets an environment variable for the test's duration.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit) {
-  auto deadline = SteadyClock::now() + limit;
-  while (!done()) {
-    if (SteadyClock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
 
 void push_quit() {
   SDL_Event quit{};

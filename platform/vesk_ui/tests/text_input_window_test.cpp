@@ -21,7 +21,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::run_tool;
+using testing::ScopedEnv;
 using testing::SteadyClock;
+using testing::wait_until;
 using testing::XvfbServer;
 
 constexpr const char* kTitle = "text-input-window";
@@ -76,37 +78,6 @@ class EditorWidget final : public Widget {
   std::optional<std::pair<std::size_t, std::size_t>> selection_;
   int submits_ = 0;
   std::optional<Rect> caret_;
-};
-
-bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit = 20s) {
-  auto deadline = SteadyClock::now() + limit;
-  while (!done()) {
-    if (SteadyClock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
-
-// Sets an environment variable for a scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
 };
 
 void push_quit() {

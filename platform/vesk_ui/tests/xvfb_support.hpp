@@ -13,7 +13,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -130,6 +132,38 @@ inline CommandResult run_tool(const std::vector<std::string>& args, const std::s
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
+
+// Polls `done` every 10 ms until it holds or `limit` passes.
+inline bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit = 20s) {
+  auto deadline = SteadyClock::now() + limit;
+  while (!done()) {
+    if (SteadyClock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+// Sets an environment variable for a scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 // The newest of the window ids xdotool printed, one per line; none when it printed none.
 inline std::optional<unsigned long> last_window_id(const std::string& out) {

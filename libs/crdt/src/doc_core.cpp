@@ -131,10 +131,10 @@ ObjId Document::Impl::public_id(OpId id) const {
 }
 
 std::optional<ValueAndId> Document::Impl::read(const detail::ValueOp& op) const {
-  if (auto* t = std::get_if<ObjType>(&op.value)) {
+  if (auto* ref = std::get_if<detail::ObjRef>(&op.value)) {
     ObjId id = public_id(op.id);
     remember_object(id, op.id);
-    return std::optional<ValueAndId>(std::in_place, Value(*t), std::move(id));
+    return std::optional<ValueAndId>(std::in_place, Value(ref->type), std::move(id));
   }
   return std::optional<ValueAndId>(std::in_place, Value(std::get<ScalarValue>(op.value)),
                                    public_id(op.id));
@@ -158,6 +158,15 @@ void Document::Impl::read_all(const detail::Conflicts& values, std::vector<Value
 }
 
 std::string Document::Impl::text_of(const Object& text) const {
+  const detail::SeqObject& seq = *text.seq;
+  if (seq.text_edits != seq.tree.edits()) {
+    seq.text = spell_text(text);
+    seq.text_edits = seq.tree.edits();
+  }
+  return seq.text;
+}
+
+std::string Document::Impl::spell_text(const Object& text) const {
   std::string out;
   out.reserve(text.seq->tree.visible());
   for (const auto* leaf = text.seq->tree.first_leaf(); leaf; leaf = leaf->next) {

@@ -182,8 +182,8 @@ void Document::Impl::apply_op(DecodedOp& op) {
 
 namespace {
 
-detail::Stored stored_value(const DecodedOp& op) {
-  if (auto t = detail::made_type(op.action)) return *t;
+detail::Stored stored_value(const DecodedOp& op, Object* made) {
+  if (made) return detail::ObjRef{made->type, made};
   return detail::decode_value(op.value);
 }
 
@@ -210,8 +210,8 @@ void Document::Impl::apply_to_values(Conflicts& values, DecodedOp& op) {
       auto made = detail::made_type(op.action);
       if (made && object_at(op.id)) return;  // an object id used twice: malformed
       detail::remove_preds(values, op.pred);
-      detail::insert_sorted(values, ValueOp{op.id, stored_value(op)}, order());
-      if (made) create_object(op.id, *made);
+      Object* object = made ? create_object(op.id, *made) : nullptr;
+      detail::insert_sorted(values, ValueOp{op.id, stored_value(op, object)}, order());
     }
   }
 }

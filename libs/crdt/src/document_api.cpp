@@ -113,21 +113,27 @@ ObjId ValueView::id() const {
   return id;
 }
 
-void Document::visit_entries(const ObjId& map, Visitor<std::string_view> visit) const {
-  const Object* o = impl_->find_object(map);
+const Object* Document::find(const ObjId& obj) const {
+  return impl_->find_object(obj);
+}
+
+ValueView Document::view_of(const ValueOp& op) const {
+  if (const auto* scalar = std::get_if<ScalarValue>(&op.value)) {
+    return ValueView(this, scalar, nullptr, ObjType::Map, op.id.counter, op.id.actor);
+  }
+  const auto& ref = std::get<detail::ObjRef>(op.value);
+  return ValueView(this, nullptr, ref.object, ref.type, op.id.counter, op.id.actor);
+}
+
+void Document::visit_entries(const Object* o, Visitor<std::string_view> visit) const {
   if (!o || o->type != ObjType::Map) return;
   for (const auto& e : o->map.entries()) {
     if (e.values.empty()) continue;
-    const ValueOp& op = e.values.back();
-    const auto* scalar = std::get_if<ScalarValue>(&op.value);
-    visit.call(visit.context, e.key,
-               ValueView(this, scalar, scalar ? ObjType::Map : std::get<ObjType>(op.value),
-                         op.id.counter, op.id.actor));
+    visit.call(visit.context, e.key, view_of(e.values.back()));
   }
 }
 
-void Document::visit_elements(const ObjId& seq, Visitor<std::size_t> visit) const {
-  const Object* o = impl_->find_object(seq);
+void Document::visit_elements(const Object* o, Visitor<std::size_t> visit) const {
   if (!o || !is_seq(*o)) return;
   std::size_t index = 0;
   ScalarValue character{std::string()};
@@ -140,7 +146,7 @@ void Document::visit_elements(const ObjId& seq, Visitor<std::size_t> visit) cons
         s.clear();
         detail::append_utf8(s, static_cast<char32_t>(e.payload()));
         visit.call(visit.context, index++,
-                   ValueView(this, &character, ObjType::Map, e.counter, e.actor));
+                   ValueView(this, &character, nullptr, ObjType::Map, e.counter, e.actor));
         continue;
       }
       const auto& values = o->seq->complex[e.payload()];
@@ -148,18 +154,31 @@ void Document::visit_elements(const ObjId& seq, Visitor<std::size_t> visit) cons
         ++index;
         continue;
       }
-      const ValueOp& op = values.back();
-      const auto* scalar = std::get_if<ScalarValue>(&op.value);
-      visit.call(visit.context, index++,
-                 ValueView(this, scalar, scalar ? ObjType::Map : std::get<ObjType>(op.value),
-                           op.id.counter, op.id.actor));
+      visit.call(visit.context, index++, view_of(values.back()));
     }
   }
+}
+
+std::optional<std::string> Document::text(const ValueView& text) const {
+  const Object* o = text.object_;
+  if (!o || o->type != ObjType::Text) return std::nullopt;
+  return impl_->text_of(*o);
+}
+
+std::size_t Document::length(const ValueView& obj) const {
+  const Object* o = obj.object_;
+  if (!o) return 0;
+  return o->type == ObjType::Map ? o->map.size() : o->seq->tree.visible();
 }
 
 // ---- map writes
 
 namespace {
+
+// An object value is written with its object, made here under the op's id.
+void link_new_object(Document::Impl& d, OpId id, detail::Stored& value) {
+  if (auto* ref = std::get_if<detail::ObjRef>(&value)) ref->object = d.create_object(id, ref->type);
+}
 
 // Replaces the values of a map key with one new op; returns its id.
 OpId write_map(Document::Impl& d, Object& map, std::string_view key, Action action,
@@ -167,6 +186,7 @@ OpId write_map(Document::Impl& d, Object& map, std::string_view key, Action acti
   auto& entry = map.map.find_or_add(key);
   std::vector<OpId> pred = ids_of(entry.values);
   OpId id = d.next_op_id();
+  link_new_object(d, id, value);
   auto& raw = d.scratch();
   raw.clear();
   std::uint64_t meta = 0;
@@ -186,6 +206,7 @@ OpId write_elem(Document::Impl& d, Object& list, SeqTree::Cursor at, Action acti
   auto& values = list.seq->complex[e.payload()];
   std::vector<OpId> pred = ids_of(values);
   OpId id = d.next_op_id();
+  link_new_object(d, id, value);
   auto& raw = d.scratch();
   raw.clear();
   std::uint64_t meta = 0;
@@ -207,6 +228,7 @@ OpId insert_elem(Document::Impl& d, Object& list, std::size_t index, Action acti
     at = {before.leaf, before.slot + 1};
   }
   OpId id = d.next_op_id();
+  link_new_object(d, id, value);
   auto& raw = d.scratch();
   raw.clear();
   std::uint64_t meta = 0;
@@ -232,8 +254,7 @@ Result<ObjId> Document::put_object(const ObjId& map, std::string_view key, ObjTy
   Object* o = impl_->find_object(map);
   if (!o) return no_object();
   if (o->type != ObjType::Map) return wrong_type("put by key needs a map");
-  OpId id = write_map(*impl_, *o, key, detail::make_action(type), type);
-  impl_->create_object(id, type);
+  OpId id = write_map(*impl_, *o, key, detail::make_action(type), detail::ObjRef{type});
   return impl_->public_id(id);
 }
 
@@ -302,9 +323,8 @@ Status Document::put(const ObjId& list, std::size_t index, ScalarValue value) {
 Result<ObjId> Document::put_object(const ObjId& list, std::size_t index, ObjType type) {
   auto o = list_at(*impl_, list, index, 0);
   if (!o) return o.error();
-  OpId id =
-      write_elem(*impl_, **o, (*o)->seq->tree.find_visible(index), detail::make_action(type), type);
-  impl_->create_object(id, type);
+  OpId id = write_elem(*impl_, **o, (*o)->seq->tree.find_visible(index),
+                       detail::make_action(type), detail::ObjRef{type});
   return impl_->public_id(id);
 }
 
@@ -318,8 +338,7 @@ Status Document::insert(const ObjId& list, std::size_t index, ScalarValue value)
 Result<ObjId> Document::insert_object(const ObjId& list, std::size_t index, ObjType type) {
   auto o = list_at(*impl_, list, index, 1);
   if (!o) return o.error();
-  OpId id = insert_elem(*impl_, **o, index, detail::make_action(type), type);
-  impl_->create_object(id, type);
+  OpId id = insert_elem(*impl_, **o, index, detail::make_action(type), detail::ObjRef{type});
   return impl_->public_id(id);
 }
 

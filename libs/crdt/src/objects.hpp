@@ -158,6 +158,11 @@ class MapObject {
 struct SeqObject {
   SeqTree tree;
   std::vector<Conflicts> complex;
+  // A text's UTF-8 content as of `text_edits` edits of the tree. Texts are read on every
+  // frame and rarely change; spelling them out again each time costs a walk over 16 bytes
+  // per character.
+  mutable std::string text;
+  mutable std::uint64_t text_edits = UINT64_MAX;
 };
 
 struct Object {

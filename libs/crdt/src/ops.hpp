@@ -92,8 +92,18 @@ ScalarValue decode_value(ValueRef v);
 // The value an Increment op carries.
 std::int64_t decode_increment(ValueRef v);
 
+struct Object;
+
+// An object value: its kind and the object itself. Objects never move or go away, so
+// readers follow the pointer instead of looking the id up.
+struct ObjRef {
+  ObjType type = ObjType::Map;
+  Object* object = nullptr;
+  bool operator==(const ObjRef&) const = default;
+};
+
 // What a map key or list element holds: a scalar, or an object created by the op.
-using Stored = std::variant<ScalarValue, ObjType>;
+using Stored = std::variant<ScalarValue, ObjRef>;
 
 struct ValueOp {
   OpId id;

@@ -202,6 +202,7 @@ SeqTree::Leaf* SeqTree::split_leaf(Leaf* leaf) {
 
 SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
   forget_hint();
+  ++edits_;
   Leaf* leaf = at.leaf;
   std::uint32_t slot = at.slot;
   if (leaf->n == kLeafCap) {
@@ -224,7 +225,9 @@ SeqTree::Cursor SeqTree::insert(Cursor at, Elem e) {
 void SeqTree::assign(std::span<const Elem> elems) {
   constexpr std::uint32_t leaf_fill = kLeafCap * 3 / 4;
   constexpr std::uint32_t node_fill = kNodeCap * 3 / 4;
+  const std::uint64_t edits = edits_;
   *this = SeqTree();  // drops the hint too
+  edits_ = edits + 1;
   if (elems.empty()) return;
   index_.clear();
   indexed_ = false;
@@ -277,6 +280,7 @@ void SeqTree::set_bits(Cursor at, std::uint32_t bits) {
   Elem& e = at.elem();
   bool was = e.visible();
   e.bits = bits;
+  ++edits_;  // the values behind a complex element may have changed too
   bool now = e.visible();
   if (was != now) {
     forget_hint();

@@ -79,6 +79,8 @@ class SeqTree {
 
   std::size_t size() const { return total_; }
   std::size_t visible() const { return visible_; }
+  // Grows with every change of content: an unchanged count means unchanged elements.
+  std::uint64_t edits() const { return edits_; }
 
   Leaf* first_leaf() const { return first_; }
   Cursor begin() const { return {first_, 0}; }
@@ -119,6 +121,7 @@ class SeqTree {
   Leaf* last_ = nullptr;
   std::size_t total_ = 0;
   std::size_t visible_ = 0;
+  std::uint64_t edits_ = 0;
   IdIndex<Leaf*> index_;
   bool indexed_ = false;
   // The last find_visible answer (leaf null: none).

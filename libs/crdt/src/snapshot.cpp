@@ -39,8 +39,8 @@ class StateWriter {
     detail::write_uleb(out_, values.size());
     for (const auto& v : values) {
       id(v.id);
-      if (auto* t = std::get_if<ObjType>(&v.value)) {
-        out_.push_back(static_cast<std::uint8_t>(1 + static_cast<int>(*t)));
+      if (auto* ref = std::get_if<detail::ObjRef>(&v.value)) {
+        out_.push_back(static_cast<std::uint8_t>(1 + static_cast<int>(ref->type)));
       } else {
         out_.push_back(0);
         scratch_.clear();
@@ -205,11 +205,11 @@ Status Document::Impl::decode_objects(ByteReader& r, const std::vector<std::uint
       std::uint8_t kind;
       if (!in.id(id) || !body.u8(kind) || kind > 3) return false;
       if (kind > 0) {
-        const Object* target = object_at(id);
+        Object* target = object_at(id);
         if (!target || target->type != static_cast<ObjType>(kind - 1)) return false;
         auto& v = values.emplace_back();
         v.id = id;
-        v.value.emplace<ObjType>(static_cast<ObjType>(kind - 1));
+        v.value.emplace<detail::ObjRef>(detail::ObjRef{target->type, target});
         continue;
       }
       std::uint64_t meta;

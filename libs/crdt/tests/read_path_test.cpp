@@ -1,6 +1,7 @@
 // The read shortcuts (a cursor kept per list, an object lookup cache, prefix-compared map
-// keys) and the one-pass visits must never change what a read returns, whatever edits,
-// merges and reloads happen between reads.
+// keys, texts kept spelled out, objects reached from the values that made them) and the
+// one-pass visits must never change what a read returns, whatever edits, merges and
+// reloads happen between reads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -169,12 +170,63 @@ TEST(ReadPathTest, SequentialTextReadsFollowSplices) {
     ASSERT_TRUE(doc.splice_text(text, pos, del, ins));
     model.replace(pos, del, ins);
     ASSERT_EQ(doc.length(text), model.size());
+    ASSERT_EQ(doc.text(text), model);
     for (std::size_t i = 0; i < model.size(); ++i) {
       auto v = doc.get(text, i);
       ASSERT_TRUE(v);
       ASSERT_EQ(std::get<std::string>(v->first.scalar()->content), model.substr(i, 1)) << i;
     }
   }
+}
+
+// A text spelled from its characters one by one, the reference for whole-text reads.
+std::string spelled(const Document& doc, const ObjId& text) {
+  std::string out;
+  for (std::size_t i = 0; i < doc.length(text); ++i) {
+    out += std::get<std::string>(doc.get(text, i)->first.scalar()->content);
+  }
+  return out;
+}
+
+// Whole-text reads keep the spelled text between reads: every way a text can change must
+// show in the next read.
+TEST(ReadPathTest, WholeTextReadsFollowEveryKindOfChange) {
+  Document a(actor(1));
+  ObjId text = *a.put_object(ROOT, "t", ObjType::Text);
+  auto expect_current = [&](Document& doc, const std::string& where) {
+    ASSERT_TRUE(doc.text(text)) << where;
+    EXPECT_EQ(*doc.text(text), spelled(doc, text)) << where;
+  };
+  expect_current(a, "empty");
+  EXPECT_EQ(*a.text(text), "");
+  ASSERT_TRUE(a.splice_text(text, 0, 0, "hello world"));
+  expect_current(a, "insert");
+  EXPECT_EQ(*a.text(text), "hello world");
+  ASSERT_TRUE(a.remove(text, 0));
+  expect_current(a, "remove one");
+  EXPECT_EQ(*a.text(text), "ello world");
+  ASSERT_TRUE(a.splice_text(text, 4, 6, "!"));
+  expect_current(a, "replace");
+  EXPECT_EQ(*a.text(text), "ello!");
+
+  Document b = a.fork();
+  ASSERT_TRUE(b.splice_text(text, 0, 1, "Yé"));
+  ASSERT_TRUE(a.splice_text(text, 5, 0, "?"));
+  expect_current(a, "before merge");
+  expect_current(b, "fork");
+  ASSERT_TRUE(a.merge(b));
+  expect_current(a, "merge");
+  EXPECT_EQ(*a.text(text), "Yéllo!?");
+
+  Bytes saved = a.save();
+  ASSERT_TRUE(a.splice_text(text, 0, 2, ""));
+  Bytes more = a.save_incremental();
+  auto loaded = Document::load(saved);
+  ASSERT_TRUE(loaded);
+  ASSERT_EQ(*loaded->text(text), "Yéllo!?");
+  ASSERT_TRUE(loaded->load_incremental(more));
+  expect_current(*loaded, "incremental load");
+  EXPECT_EQ(*loaded->text(text), "llo!?");
 }
 
 // Keys that tie on their first bytes, hold zero bytes or bytes above 0x7f, or are empty:
@@ -283,6 +335,25 @@ void expect_visits_match_gets(const Document& doc, const ObjId& obj, int& object
     if (view.scalar()) {
       EXPECT_EQ(*view.scalar(), *got->first.scalar()) << where;
     }
+    // Reading an object through the view it was met by equals reading it by id.
+    EXPECT_EQ(doc.length(view), doc.length(view.id())) << where;
+    EXPECT_EQ(doc.text(view), doc.text(view.id())) << where;
+    std::vector<std::pair<std::string, Value>> by_view, by_id;
+    auto entries_into = [](auto& out) {
+      return [&out](std::string_view key, const ValueView& v) { out.emplace_back(key, v.value()); };
+    };
+    auto elements_into = [](auto& out) {
+      return [&out](std::size_t i, const ValueView& v) {
+        out.emplace_back(std::to_string(i), v.value());
+      };
+    };
+    doc.for_each_entry(view, entries_into(by_view));
+    doc.for_each_element(view, elements_into(by_view));
+    if (view.is_object()) {
+      doc.for_each_entry(view.id(), entries_into(by_id));
+      doc.for_each_element(view.id(), elements_into(by_id));
+    }
+    EXPECT_EQ(by_view, by_id) << where;
     if (view.is_object()) expect_visits_match_gets(doc, view.id(), objects_seen);
   };
   auto type = doc.object_type(obj);

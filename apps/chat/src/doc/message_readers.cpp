@@ -20,10 +20,10 @@ std::optional<crdt::ObjId> channel_list(const crdt::Document& doc, std::string_v
 }
 
 // Calls visit(entry map) for every entry of the list that is a map.
-template <class Visit>
-void for_each_map_entry(const crdt::Document& doc, const crdt::ObjId& list, Visit visit) {
+template <class List, class Visit>
+void for_each_map_entry(const crdt::Document& doc, const List& list, Visit visit) {
   doc.for_each_element(list, [&](std::size_t, const crdt::ValueView& entry) {
-    if (entry.object_type() == crdt::ObjType::Map) visit(entry.id());
+    if (entry.object_type() == crdt::ObjType::Map) visit(entry);
   });
 }
 
@@ -53,9 +53,9 @@ std::uint64_t non_negative(std::int64_t value) {
   return value < 0 ? 0 : static_cast<std::uint64_t>(value);
 }
 
-std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::ObjId& list) {
+std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::ValueView& list) {
   std::vector<EditRecord> out;
-  for_each_map_entry(doc, list, [&](const crdt::ObjId& entry) {
+  for_each_map_entry(doc, list, [&](const crdt::ValueView& entry) {
     EditRecord record;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
       if (key == "text") {
@@ -71,9 +71,9 @@ std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::ObjI
 
 // Grouped by emoji in order of first occurrence, each user once; then the biggest groups
 // first, ties by emoji bytes.
-std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::ObjId& list) {
+std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::ValueView& list) {
   std::vector<Reaction> groups;
-  for_each_map_entry(doc, list, [&](const crdt::ObjId& entry) {
+  for_each_map_entry(doc, list, [&](const crdt::ValueView& entry) {
     std::string emoji, user;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
       if (key == "emoji") {
@@ -100,9 +100,9 @@ std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::ObjI
   return groups;
 }
 
-std::vector<Mention> read_mentions(const crdt::Document& doc, const crdt::ObjId& list) {
+std::vector<Mention> read_mentions(const crdt::Document& doc, const crdt::ValueView& list) {
   std::vector<Mention> out;
-  for_each_map_entry(doc, list, [&](const crdt::ObjId& entry) {
+  for_each_map_entry(doc, list, [&](const crdt::ValueView& entry) {
     Mention m;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
       if (key == "user") {
@@ -150,15 +150,14 @@ std::optional<Attachment> read_attachment(const crdt::Document& doc, const crdt:
 
 }  // namespace
 
-ChatMessage decode_message(const crdt::Document& doc, const crdt::ObjId& message,
+ChatMessage decode_message(const crdt::Document& doc, const crdt::ValueView& message,
                            std::string_view channel) {
   ChatMessage m;
   m.channel = std::string(channel);
   std::optional<crdt::ObjId> attachment;
   bool has_work = false;
-  auto list_id = [](const crdt::ValueView& value) -> std::optional<crdt::ObjId> {
-    if (value.object_type() != crdt::ObjType::List) return std::nullopt;
-    return value.id();
+  auto is_list = [](const crdt::ValueView& value) {
+    return value.object_type() == crdt::ObjType::List;
   };
   // One pass over the message's keys; each field depends on its own key only.
   doc.for_each_entry(message, [&](std::string_view key, const crdt::ValueView& value) {
@@ -174,16 +173,16 @@ ChatMessage decode_message(const crdt::Document& doc, const crdt::ObjId& message
       m.ts = i64_or_zero_in(value);
     } else if (key == "text") {
       if (value.object_type() == crdt::ObjType::Text) {
-        m.text = doc.text(value.id()).value_or(std::string());
+        m.text = doc.text(value).value_or(std::string());
       }
     } else if (key == "edited") {
       m.edited = bool_or_false_in(value);
     } else if (key == "history") {
-      if (auto list = list_id(value)) m.history = read_history(doc, *list);
+      if (is_list(value)) m.history = read_history(doc, value);
     } else if (key == "reactions") {
-      if (auto list = list_id(value)) m.reactions = read_reactions(doc, *list);
+      if (is_list(value)) m.reactions = read_reactions(doc, value);
     } else if (key == "mentions") {
-      if (auto list = list_id(value)) m.mentions = read_mentions(doc, *list);
+      if (is_list(value)) m.mentions = read_mentions(doc, value);
     } else if (key == "reference") {
       m.reference = read_reference(string_in(value));
     } else if (key == "attachment") {
@@ -195,7 +194,7 @@ ChatMessage decode_message(const crdt::Document& doc, const crdt::ObjId& message
     }
   });
   if (attachment) m.attachment = read_attachment(doc, *attachment);
-  if (has_work) m.work = message_agent_work(doc, message);
+  if (has_work) m.work = message_agent_work(doc, message.id());
   return m;
 }
 
@@ -204,7 +203,7 @@ std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_vi
   auto list = channel_list(doc, channel);
   if (!list) return out;
   out.reserve(doc.length(*list));
-  for_each_map_entry(doc, *list, [&](const crdt::ObjId& message) {
+  for_each_map_entry(doc, *list, [&](const crdt::ValueView& message) {
     out.push_back(decode_message(doc, message, channel));
   });
   return out;
@@ -224,8 +223,15 @@ std::size_t top_level_message_count(const crdt::Document& doc, std::string_view 
   std::size_t count = 0;
   auto list = channel_list(doc, channel);
   if (!list) return 0;
-  for_each_map_entry(doc, *list, [&](const crdt::ObjId& message) {
-    if (string_or_empty(doc, message, "parent").empty()) ++count;
+  for_each_map_entry(doc, *list, [&](const crdt::ValueView& message) {
+    bool reply = false;
+    doc.for_each_entry(message, [&](std::string_view key, const crdt::ValueView& value) {
+      if (key == "parent") {
+        const std::string* parent = string_in(value);
+        reply = parent && !parent->empty();
+      }
+    });
+    if (!reply) ++count;
   });
   return count;
 }

@@ -12,8 +12,8 @@ namespace chat::doc {
 
 // In stored order; entries that are not maps are skipped.
 std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_view channel);
-// The message record of one map (an entry of a message list).
-ChatMessage decode_message(const crdt::Document& doc, const crdt::ObjId& message,
+// The message record of one map, as met in its message list.
+ChatMessage decode_message(const crdt::Document& doc, const crdt::ValueView& message,
                            std::string_view channel);
 
 // read/<channel>/<user>, 0 when absent.

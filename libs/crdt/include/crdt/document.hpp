@@ -25,6 +25,8 @@ namespace crdt {
 
 namespace detail {
 class MapObject;
+struct Object;
+struct ValueOp;
 // The first entry at or after `from` that holds a visible value (or the entry count).
 std::size_t map_next_visible(const MapObject* map, std::size_t from);
 std::string_view map_key_at(const MapObject* map, std::size_t index);
@@ -78,7 +80,8 @@ using ValueAndId = std::pair<Value, ObjId>;
 class Document;
 
 // A value met by for_each_entry or for_each_element: a scalar read in place, not copied, or
-// the kind of an object. Valid only during the call that received it.
+// an object, which the same visits and text() read directly, without an id lookup. Valid
+// only during the call that received it.
 class ValueView {
  public:
   bool is_object() const { return scalar_ == nullptr; }
@@ -95,12 +98,18 @@ class ValueView {
 
  private:
   friend class Document;
-  ValueView(const Document* doc, const ScalarValue* scalar, ObjType type, std::uint64_t counter,
-            std::uint32_t actor)
-      : doc_(doc), scalar_(scalar), type_(type), counter_(counter), actor_(actor) {}
+  ValueView(const Document* doc, const ScalarValue* scalar, const detail::Object* object,
+            ObjType type, std::uint64_t counter, std::uint32_t actor)
+      : doc_(doc),
+        scalar_(scalar),
+        object_(object),
+        type_(type),
+        counter_(counter),
+        actor_(actor) {}
 
   const Document* doc_;
   const ScalarValue* scalar_;
+  const detail::Object* object_;  // null for a scalar
   ObjType type_;
   std::uint64_t counter_;
   std::uint32_t actor_;
@@ -139,18 +148,25 @@ class Document {
   // order (the winning value, as get gives); nothing for a missing object or a non-map.
   template <class Visit>
   void for_each_entry(const ObjId& map, Visit&& visit) const {
-    visit_entries(map, {as_context(visit), [](void* f, std::string_view key, const ValueView& v) {
-                          (*static_cast<std::remove_reference_t<Visit>*>(f))(key, v);
-                        }});
+    visit_entries(find(map), entry_visitor(visit));
   }
   // visit(std::size_t index, const ValueView&) for each element of a list, or code point
   // of a text (as a one-character string), in order; nothing for a missing object or a map.
   template <class Visit>
   void for_each_element(const ObjId& seq, Visit&& visit) const {
-    visit_elements(seq, {as_context(visit), [](void* f, std::size_t index, const ValueView& v) {
-                           (*static_cast<std::remove_reference_t<Visit>*>(f))(index, v);
-                         }});
+    visit_elements(find(seq), element_visitor(visit));
   }
+  // The same visits of an object met by a visit (nothing for a scalar), and its text.
+  template <class Visit>
+  void for_each_entry(const ValueView& map, Visit&& visit) const {
+    visit_entries(map.object_, entry_visitor(visit));
+  }
+  template <class Visit>
+  void for_each_element(const ValueView& seq, Visit&& visit) const {
+    visit_elements(seq.object_, element_visitor(visit));
+  }
+  std::optional<std::string> text(const ValueView& text) const;
+  std::size_t length(const ValueView& obj) const;
 
   // ---- Writes. They fail (and change nothing) on a missing object, a wrong kind or a
   // position beyond the end; they never throw for such input.
@@ -229,8 +245,23 @@ class Document {
   static void* as_context(F& f) {
     return const_cast<void*>(static_cast<const void*>(std::addressof(f)));
   }
-  void visit_entries(const ObjId& map, Visitor<std::string_view> visit) const;
-  void visit_elements(const ObjId& seq, Visitor<std::size_t> visit) const;
+  template <class Visit>
+  static Visitor<std::string_view> entry_visitor(Visit& visit) {
+    return {as_context(visit), [](void* f, std::string_view key, const ValueView& v) {
+              (*static_cast<std::remove_reference_t<Visit>*>(f))(key, v);
+            }};
+  }
+  template <class Visit>
+  static Visitor<std::size_t> element_visitor(Visit& visit) {
+    return {as_context(visit), [](void* f, std::size_t index, const ValueView& v) {
+              (*static_cast<std::remove_reference_t<Visit>*>(f))(index, v);
+            }};
+  }
+  const detail::Object* find(const ObjId& obj) const;
+  ValueView view_of(const detail::ValueOp& op) const;
+  // Both do nothing for a null object or one of the other kind.
+  void visit_entries(const detail::Object* map, Visitor<std::string_view> visit) const;
+  void visit_elements(const detail::Object* seq, Visitor<std::size_t> visit) const;
 
   explicit Document(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;

@@ -165,6 +165,14 @@ std::optional<std::string> Document::text(const ValueView& text) const {
   return impl_->text_of(*o);
 }
 
+std::optional<ValueView> Document::lookup(const ValueView& map, std::string_view key) const {
+  const Object* o = map.object_;
+  if (!o || o->type != ObjType::Map) return std::nullopt;
+  const auto* e = o->map.find(key);
+  if (!e || e->values.empty()) return std::nullopt;
+  return view_of(e->values.back());
+}
+
 std::size_t Document::length(const ValueView& obj) const {
   const Object* o = obj.object_;
   if (!o) return 0;

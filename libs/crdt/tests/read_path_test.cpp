@@ -354,6 +354,14 @@ void expect_visits_match_gets(const Document& doc, const ObjId& obj, int& object
       doc.for_each_element(view.id(), elements_into(by_id));
     }
     EXPECT_EQ(by_view, by_id) << where;
+    if (view.object_type() == ObjType::Map) {
+      for (const auto& [key, value] : by_view) {
+        auto found = doc.lookup(view, key);
+        ASSERT_TRUE(found) << where << " lookup " << key;
+        EXPECT_EQ(found->value(), value) << where << " lookup " << key;
+      }
+    }
+    EXPECT_FALSE(doc.lookup(view, "no such key")) << where;
     if (view.is_object()) expect_visits_match_gets(doc, view.id(), objects_seen);
   };
   auto type = doc.object_type(obj);

@@ -224,14 +224,9 @@ std::size_t top_level_message_count(const crdt::Document& doc, std::string_view 
   auto list = channel_list(doc, channel);
   if (!list) return 0;
   for_each_map_entry(doc, *list, [&](const crdt::ValueView& message) {
-    bool reply = false;
-    doc.for_each_entry(message, [&](std::string_view key, const crdt::ValueView& value) {
-      if (key == "parent") {
-        const std::string* parent = string_in(value);
-        reply = parent && !parent->empty();
-      }
-    });
-    if (!reply) ++count;
+    auto parent = doc.lookup(message, "parent");
+    const std::string* text = parent ? string_in(*parent) : nullptr;
+    if (!text || text->empty()) ++count;
   });
   return count;
 }

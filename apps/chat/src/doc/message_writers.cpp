@@ -26,14 +26,15 @@ std::optional<std::pair<std::size_t, crdt::ObjId>> find_entry(const crdt::Docume
                                                               const crdt::ObjId& list,
                                                               std::string_view key,
                                                               std::string_view value) {
-  std::size_t length = doc.length(list);
-  for (std::size_t i = 0; i < length; ++i) {
-    auto entry = doc.get(list, i);
-    if (!entry || entry->first.object_type() != crdt::ObjType::Map) continue;
-    auto found = doc_get_string(doc, entry->second, key);
-    if (found && *found == value) return std::make_pair(i, entry->second);
-  }
-  return std::nullopt;
+  std::optional<std::pair<std::size_t, crdt::ObjId>> found;
+  doc.for_each_element(list, [&](std::size_t i, const crdt::ValueView& entry) {
+    if (found || entry.object_type() != crdt::ObjType::Map) return;
+    auto field = doc.lookup(entry, key);
+    const crdt::ScalarValue* scalar = field ? field->scalar() : nullptr;
+    const auto* text = scalar ? std::get_if<std::string>(&scalar->content) : nullptr;
+    if (text && *text == value) found.emplace(i, entry.id());
+  });
+  return found;
 }
 
 void write_attachment(crdt::Document& doc, const crdt::ObjId& message,

@@ -167,6 +167,9 @@ class Document {
   }
   std::optional<std::string> text(const ValueView& text) const;
   std::size_t length(const ValueView& obj) const;
+  // The winning value under a key of a map met by a visit, in place (valid as long as the
+  // view it came from); none when absent or not a map.
+  std::optional<ValueView> lookup(const ValueView& map, std::string_view key) const;
 
   // ---- Writes. They fail (and change nothing) on a missing object, a wrong kind or a
   // position beyond the end; they never throw for such input.

@@ -1,5 +1,6 @@
 // The public Document operations: reads and local writes.
 #include "doc_impl.hpp"
+#include "prefetch.hpp"
 
 namespace crdt {
 
@@ -133,14 +134,55 @@ void Document::visit_entries(const Object* o, Visitor<std::string_view> visit) c
   }
 }
 
-void Document::visit_elements(const Object* o, Visitor<std::size_t> visit) const {
+namespace {
+
+// The visible elements of a list, in order, as the objects they hold (null for others): what
+// the record prefetcher is fed, a fixed number of elements ahead of the visit.
+class ObjectsAhead {
+ public:
+  explicit ObjectsAhead(const Object& list) : list_(list), leaf_(list.seq->tree.first_leaf()) {}
+
+  // False at the end.
+  bool next(const Object*& object) {
+    for (; leaf_; leaf_ = leaf_->next, slot_ = 0) {
+      while (slot_ < leaf_->n) {
+        const Elem& e = leaf_->elems[slot_++];
+        if (!e.visible()) continue;
+        object = e.complex() ? detail::object_of(list_.seq->complex[e.payload()]) : nullptr;
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  const Object& list_;
+  const SeqTree::Leaf* leaf_;
+  std::uint32_t slot_ = 0;
+};
+
+}  // namespace
+
+void Document::visit_elements(const Object* o, Visitor<std::size_t> visit,
+                              ReadAhead read_ahead) const {
   if (!o || !is_seq(*o)) return;
+  const bool records = read_ahead == ReadAhead::Records && o->type == ObjType::List;
+  detail::RecordPrefetcher prefetcher;
+  ObjectsAhead ahead(*o);
+  auto run_ahead = [&] {
+    const Object* upcoming = nullptr;
+    prefetcher.push(ahead.next(upcoming) ? upcoming : nullptr);
+  };
+  if (records) {
+    for (int k = 0; k < detail::RecordPrefetcher::kLevels; ++k) run_ahead();
+  }
   std::size_t index = 0;
   ScalarValue character{std::string()};
   for (const auto* leaf = o->seq->tree.first_leaf(); leaf; leaf = leaf->next) {
     for (std::uint32_t i = 0; i < leaf->n; ++i) {
       const Elem& e = leaf->elems[i];
       if (!e.visible()) continue;
+      if (records) run_ahead();
       if (!e.complex()) {
         auto& s = std::get<std::string>(character.content);
         s.clear();

@@ -376,6 +376,19 @@ void expect_visits_match_gets(const Document& doc, const ObjId& obj, int& object
     EXPECT_EQ(index, visited_elements++);
     same(v, doc.get(obj, index), obj.to_string() + " index " + std::to_string(index));
   });
+  // Reading ahead fetches, never changes what is visited.
+  std::size_t read_ahead_elements = 0;
+  doc.for_each_element(
+      obj,
+      [&](std::size_t index, const ValueView& v) {
+        EXPECT_EQ(index, read_ahead_elements++);
+        auto got = doc.get(obj, index);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(v.value(), got->first);
+        EXPECT_EQ(v.id(), got->second);
+      },
+      ReadAhead::Records);
+  EXPECT_EQ(read_ahead_elements, visited_elements);
   if (*type == ObjType::Map) {
     std::vector<std::string> keys;
     for (std::string_view k : doc.keys(obj)) keys.emplace_back(k);

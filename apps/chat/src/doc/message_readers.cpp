@@ -21,10 +21,14 @@ std::optional<crdt::ObjId> channel_list(const crdt::Document& doc, std::string_v
 
 // Calls visit(entry map) for every entry of the list that is a map.
 template <class List, class Visit>
-void for_each_map_entry(const crdt::Document& doc, const List& list, Visit visit) {
-  doc.for_each_element(list, [&](std::size_t, const crdt::ValueView& entry) {
-    if (entry.object_type() == crdt::ObjType::Map) visit(entry);
-  });
+void for_each_map_entry(const crdt::Document& doc, const List& list, Visit visit,
+                        crdt::ReadAhead ahead = crdt::ReadAhead::None) {
+  doc.for_each_element(
+      list,
+      [&](std::size_t, const crdt::ValueView& entry) {
+        if (entry.object_type() == crdt::ObjType::Map) visit(entry);
+      },
+      ahead);
 }
 
 // The readers' defaults for a value of another kind: empty, 0, false.
@@ -203,9 +207,11 @@ std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_vi
   auto list = channel_list(doc, channel);
   if (!list) return out;
   out.reserve(doc.length(*list));
-  for_each_map_entry(doc, *list, [&](const crdt::ValueView& message) {
-    out.push_back(decode_message(doc, message, channel));
-  });
+  // Every message is read whole.
+  for_each_map_entry(
+      doc, *list,
+      [&](const crdt::ValueView& message) { out.push_back(decode_message(doc, message, channel)); },
+      crdt::ReadAhead::Records);
   return out;
 }
 

@@ -77,6 +77,11 @@ class KeyRange {
 
 using ValueAndId = std::pair<Value, ObjId>;
 
+// How a visit over a list reads ahead. Records: the elements are objects read whole (a
+// conversation's messages, say), so the next few are fetched from memory while one is
+// visited. It pays off only when the visit reads most of each element.
+enum class ReadAhead : std::uint8_t { None, Records };
+
 class Document;
 
 // A value met by for_each_entry or for_each_element: a scalar read in place, not copied, or
@@ -153,8 +158,9 @@ class Document {
   // visit(std::size_t index, const ValueView&) for each element of a list, or code point
   // of a text (as a one-character string), in order; nothing for a missing object or a map.
   template <class Visit>
-  void for_each_element(const ObjId& seq, Visit&& visit) const {
-    visit_elements(find(seq), element_visitor(visit));
+  void for_each_element(const ObjId& seq, Visit&& visit,
+                        ReadAhead ahead = ReadAhead::None) const {
+    visit_elements(find(seq), element_visitor(visit), ahead);
   }
   // The same visits of an object met by a visit (nothing for a scalar), and its text.
   template <class Visit>
@@ -162,8 +168,9 @@ class Document {
     visit_entries(map.object_, entry_visitor(visit));
   }
   template <class Visit>
-  void for_each_element(const ValueView& seq, Visit&& visit) const {
-    visit_elements(seq.object_, element_visitor(visit));
+  void for_each_element(const ValueView& seq, Visit&& visit,
+                        ReadAhead ahead = ReadAhead::None) const {
+    visit_elements(seq.object_, element_visitor(visit), ahead);
   }
   std::optional<std::string> text(const ValueView& text) const;
   std::size_t length(const ValueView& obj) const;
@@ -264,7 +271,8 @@ class Document {
   ValueView view_of(const detail::ValueOp& op) const;
   // Both do nothing for a null object or one of the other kind.
   void visit_entries(const detail::Object* map, Visitor<std::string_view> visit) const;
-  void visit_elements(const detail::Object* seq, Visitor<std::size_t> visit) const;
+  void visit_elements(const detail::Object* seq, Visitor<std::size_t> visit,
+                      ReadAhead ahead) const;
 
   explicit Document(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;

@@ -108,7 +108,7 @@ PangoLayoutPtr TextRenderer::new_layout(double size, int weight, std::optional<d
 std::shared_ptr<const TextLayout> TextRenderer::lookup(const std::string& key) {
   auto it = index_.find(std::string_view(key));
   if (it == index_.end()) return nullptr;
-  lru_.splice(lru_.begin(), lru_, it->second);
+  if (it->second != lru_.begin()) lru_.splice(lru_.begin(), lru_, it->second);
   return it->second->second;
 }
 
@@ -130,8 +130,8 @@ std::shared_ptr<const TextLayout> TextRenderer::shape(std::string_view text, dou
                                                       std::optional<double> wrap_width) {
   size = sane_size(size);
   wrap_width = sane_width(wrap_width);
-  std::string key;
-  key.reserve(text.size() + 24);
+  std::string& key = key_scratch_;
+  key.clear();
   key.push_back('p');
   append_raw(key, size);
   append_raw(key, weight);
@@ -142,7 +142,7 @@ std::shared_ptr<const TextLayout> TextRenderer::shape(std::string_view text, dou
   PangoLayoutPtr layout = new_layout(size, weight, wrap_width);
   pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
   auto shaped = std::make_shared<const TextLayout>(std::move(layout), std::string(text));
-  remember(std::move(key), shaped);
+  remember(key, shaped);
   return shaped;
 }
 
@@ -159,7 +159,8 @@ double TextRenderer::line_height(double size, int weight) {
 std::shared_ptr<const RichTextLayout> TextRenderer::shape_rich(const std::vector<RichSpan>& spans,
                                                                double size,
                                                                std::optional<double> width) {
-  std::string key;
+  std::string& key = key_scratch_;
+  key.clear();
   key.push_back('r');
   append_raw(key, size);
   append_raw(key, width && *width > 0 ? *width : -1.0);
@@ -192,7 +193,7 @@ std::shared_ptr<const RichTextLayout> TextRenderer::shape_rich(const std::vector
   pango_layout_set_attributes(layout.get(), attrs);
   pango_attr_list_unref(attrs);
   auto shaped = std::make_shared<const RichTextLayout>(std::move(layout), std::move(text));
-  remember(std::move(key), shaped);
+  remember(key, shaped);
   return shaped;
 }
 

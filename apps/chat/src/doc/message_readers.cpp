@@ -154,9 +154,12 @@ std::optional<Attachment> read_attachment(const crdt::Document& doc, const crdt:
 
 }  // namespace
 
-ChatMessage decode_message(const crdt::Document& doc, const crdt::ValueView& message,
-                           std::string_view channel) {
-  ChatMessage m;
+namespace {
+
+// Fills a default-constructed record in place: records are large (attachment, work and
+// reference inline), and a conversation's worth of them is not moved once more.
+void decode_message_into(const crdt::Document& doc, const crdt::ValueView& message,
+                         std::string_view channel, ChatMessage& m) {
   m.channel = std::string(channel);
   std::optional<crdt::ObjId> attachment;
   bool has_work = false;
@@ -199,6 +202,14 @@ ChatMessage decode_message(const crdt::Document& doc, const crdt::ValueView& mes
   });
   if (attachment) m.attachment = read_attachment(doc, *attachment);
   if (has_work) m.work = message_agent_work(doc, message.id());
+}
+
+}  // namespace
+
+ChatMessage decode_message(const crdt::Document& doc, const crdt::ValueView& message,
+                           std::string_view channel) {
+  ChatMessage m;
+  decode_message_into(doc, message, channel, m);
   return m;
 }
 
@@ -210,7 +221,9 @@ std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_vi
   // Every message is read whole.
   for_each_map_entry(
       doc, *list,
-      [&](const crdt::ValueView& message) { out.push_back(decode_message(doc, message, channel)); },
+      [&](const crdt::ValueView& message) {
+        decode_message_into(doc, message, channel, out.emplace_back());
+      },
       crdt::ReadAhead::Records);
   return out;
 }

@@ -82,6 +82,8 @@ class TextRenderer {
   std::list<Entry> lru_;
   std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
   std::size_t cached_bytes_ = 0;
+  // Where each call builds its lookup key: a hit, the usual case, then allocates nothing.
+  std::string key_scratch_;
 };
 
 int pango_weight_for(int weight);

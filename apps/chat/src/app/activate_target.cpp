@@ -29,7 +29,7 @@ void show_conversation(ChatApp& app, const hit::Channel& target, crdt::Document&
   app.follow_latest = true;
   if (app.compact_nav) app.nav_anim.user_override = false;
   refresh_view(app, doc);
-  mark_current_channel_read(app, doc);
+  mark_current_channel_read(app, doc, MessageCount::FromFreshView);
 }
 
 namespace A = actions::chat_action;

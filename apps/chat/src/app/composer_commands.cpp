@@ -1,5 +1,6 @@
 #include "app/composer_commands.hpp"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <variant>
@@ -135,10 +136,16 @@ void insert_composer_emoji(ChatApp& app, crdt::Document& doc, std::string_view e
   refresh_view(app, doc);
 }
 
-void mark_current_channel_read(ChatApp& app, crdt::Document& doc) {
+void mark_current_channel_read(ChatApp& app, crdt::Document& doc, MessageCount count) {
   const std::string& channel = app.view.current_conversation;
   if (channel.empty() || !app.follow_latest) return;
-  const auto total = static_cast<std::int64_t>(doc::top_level_message_count(doc, channel));
+  const auto top_level = [&]() -> std::size_t {
+    if (count == MessageCount::FromDocument) return doc::top_level_message_count(doc, channel);
+    const auto& messages = app.view.messages;
+    return static_cast<std::size_t>(std::count_if(
+        messages.begin(), messages.end(), [](const doc::ChatMessage& m) { return !m.parent; }));
+  };
+  const auto total = static_cast<std::int64_t>(top_level());
   const std::int64_t read = doc::read_count(doc, channel, app.local_person.id);
   if (total <= read) return;
   actions::dispatch_chat_action(

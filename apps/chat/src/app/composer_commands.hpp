@@ -46,8 +46,14 @@ void handle_composer_event(ChatApp& app, const vesk_ui::InputEvent& event,
 void send_composer_message(ChatApp& app, crdt::Document& doc);
 // Inserts an emoji from the picker at the caret of the edit box or of the composer in use.
 void insert_composer_emoji(ChatApp& app, crdt::Document& doc, std::string_view emoji);
+// Where marking read takes the number of top-level messages from. A fresh view was rebuilt
+// from the document since its last change: its messages are the conversation's, and
+// counting them spares reading every message of the document again on each frame.
+enum class MessageCount { FromDocument, FromFreshView };
+
 // Records that the local user has read the open conversation, while the list shows its newest
 // message.
-void mark_current_channel_read(ChatApp& app, crdt::Document& doc);
+void mark_current_channel_read(ChatApp& app, crdt::Document& doc,
+                               MessageCount count = MessageCount::FromDocument);
 
 }  // namespace chat::app

@@ -56,7 +56,7 @@ void sync(ChatApp& app, crdt::Document& doc) {
   const bool workspace_changed = fall_back_to_first_workspace(app);
   close_vanished_thread(app);
   if (workspace_changed) refresh_view(app, doc);
-  mark_current_channel_read(app, doc);
+  mark_current_channel_read(app, doc, MessageCount::FromFreshView);
 }
 
 void ChatApp::sync(crdt::Document& doc) {

@@ -152,10 +152,6 @@ std::optional<Attachment> read_attachment(const crdt::Document& doc, const crdt:
   return std::nullopt;
 }
 
-}  // namespace
-
-namespace {
-
 // Fills a default-constructed record in place: records are large (attachment, work and
 // reference inline), and a conversation's worth of them is not moved once more.
 void decode_message_into(const crdt::Document& doc, const crdt::ValueView& message,

@@ -192,6 +192,22 @@ TEST(ComposerCommands, MarkReadOnlyWhileFollowingTheNewestMessage) {
   EXPECT_EQ(f.app->actions.last_action(), last);
 }
 
+TEST(ComposerCommands, MarkReadCountsTheFreshViewLikeTheDocument) {
+  // The conversation holds replies; a new reply and a new top-level message arrive. Either
+  // count gives the document's number of top-level messages, replies left out.
+  for (MessageCount count : {MessageCount::FromDocument, MessageCount::FromFreshView}) {
+    ComposerFixture f;
+    f.add_message("m_late_reply", "u_ann", "in a thread", "m_ann2");
+    f.add_message("m_late", "u_ann", "new");
+    refresh_view(*f.app, f.doc);
+    f.app->follow_latest = true;
+    mark_current_channel_read(*f.app, f.doc, count);
+    EXPECT_EQ(doc::read_count(f.doc, f.conversation, f.app->local_person.id),
+              static_cast<std::int64_t>(doc::top_level_message_count(f.doc, f.conversation)));
+    EXPECT_LT(doc::top_level_message_count(f.doc, f.conversation), f.app->view.messages.size());
+  }
+}
+
 TEST(ComposerCommands, ClockBeforeTheEpochGivesTheFixedInstant) {
   using namespace std::chrono;
   EXPECT_EQ(now_secs(system_clock::time_point(seconds(-5))), 1782477600);

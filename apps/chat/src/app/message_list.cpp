@@ -134,6 +134,7 @@ MessageListLayout layout_message_list(ChatApp& app, vesk_ui::TextRenderer& text,
   const std::vector<doc::ChatMessage>& messages = app.view.messages;
   const ReplyIndex replies = index_replies(messages);
   const RowMetrics metrics = row_metrics(text, theme);
+  list.rows.reserve(messages.size());
   double content = 36;
   std::optional<double> revealed_center;  // within the content
   for (const MessageGroup& group : group_messages(messages)) {

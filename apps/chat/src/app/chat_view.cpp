@@ -59,16 +59,27 @@ void repair_selected_workspace(ChatView& view) {
 }
 
 void load_messages_of_every_conversation(ChatView& view, const crdt::Document& doc) {
-  view.all_messages.clear();
+  // Records are assigned over last frame's, whose strings and lists keep their storage: a
+  // long conversation is not freed and allocated again on every frame.
+  std::vector<doc::ChatMessage>& all = view.all_messages;
+  std::size_t filled = 0;
+  const auto append = [&](auto&& message) {
+    if (filled < all.size()) {
+      all[filled] = std::forward<decltype(message)>(message);
+    } else {
+      all.push_back(std::forward<decltype(message)>(message));
+    }
+    ++filled;
+  };
   for (const doc::Channel& c : view.conversations) {
     if (c.id == view.current_conversation) {
       // Read a moment ago from the same document: the same list.
-      view.all_messages.insert(view.all_messages.end(), view.messages.begin(), view.messages.end());
+      for (const doc::ChatMessage& m : view.messages) append(m);
     } else {
-      std::vector<doc::ChatMessage> messages = doc::load_messages(doc, c.id);
-      std::move(messages.begin(), messages.end(), std::back_inserter(view.all_messages));
+      for (doc::ChatMessage& m : doc::load_messages(doc, c.id)) append(std::move(m));
     }
   }
+  all.resize(filled);
 }
 
 void collect_workspace_people(ChatApp& app) {

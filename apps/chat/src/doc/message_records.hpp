@@ -45,6 +45,7 @@ struct ChatMessage {
   std::optional<Attachment> attachment;
   std::optional<AgentWork> work;
   bool pinned = false;
+  bool operator==(const ChatMessage&) const = default;
 };
 
 struct NewMessage {

@@ -61,6 +61,32 @@ TEST(RefreshView, DemoDocumentFillsTheView) {
   EXPECT_EQ(find_message(*app, other->id), nullptr);
 }
 
+// The view is rebuilt over the previous one: after messages are removed, edited or gain
+// reactions, it holds exactly what the readers give, in every conversation, nothing left over.
+TEST(RefreshView, RebuildingAfterChangesLeavesNothingOfTheLastView) {
+  crdt::Document doc;
+  doc::seed_demo_content(doc);
+  auto app = chat_app_base();
+  refresh_view(*app, doc);
+  const auto expect_fresh = [&](const std::string& when) {
+    std::vector<doc::ChatMessage> all;
+    for (const doc::Channel& c : app->view.conversations) {
+      for (doc::ChatMessage& m : doc::load_messages(doc, c.id)) all.push_back(std::move(m));
+    }
+    EXPECT_EQ(app->view.all_messages, all) << when;
+    EXPECT_EQ(app->view.messages, doc::load_messages(doc, app->view.current_conversation)) << when;
+  };
+  expect_fresh("first");
+  const std::vector<doc::ChatMessage> before = app->view.all_messages;
+  ASSERT_GE(before.size(), 3u);
+  doc::delete_message(doc, before.front().channel, before.front().id);
+  doc::put_message_text(doc, before[1].channel, before[1].id, "changed", 1782477700);
+  doc::put_reaction(doc, before[2].channel, before[2].id, "🎉", "u_me");
+  refresh_view(*app, doc);
+  expect_fresh("after changes");
+  EXPECT_EQ(app->view.all_messages.size(), before.size() - 1);
+}
+
 TEST(RefreshView, CurrentConversationIsRepairedOnlyWhenItLeftTheWorkspace) {
   struct Case {
     std::string name;

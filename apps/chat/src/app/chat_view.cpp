@@ -158,7 +158,7 @@ void refresh_view(ChatApp& app, const crdt::Document& doc) {
     c.unread =
         c.id == view.current_conversation ? 0 : doc::unread_count(doc, c.id, app.local_person.id);
   }
-  view.messages = doc::load_messages(doc, view.current_conversation);
+  doc::load_messages_into(doc, view.current_conversation, view.messages);
   load_messages_of_every_conversation(view, doc);
   view.people = doc::list_people(doc);
 

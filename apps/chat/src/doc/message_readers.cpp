@@ -211,8 +211,15 @@ ChatMessage decode_message(const crdt::Document& doc, const crdt::ValueView& mes
 
 std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_view channel) {
   std::vector<ChatMessage> out;
+  load_messages_into(doc, channel, out);
+  return out;
+}
+
+void load_messages_into(const crdt::Document& doc, std::string_view channel,
+                        std::vector<ChatMessage>& out) {
+  out.clear();
   auto list = channel_list(doc, channel);
-  if (!list) return out;
+  if (!list) return;
   out.reserve(doc.length(*list));
   // Every message is read whole.
   for_each_map_entry(
@@ -221,7 +228,6 @@ std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_vi
         decode_message_into(doc, message, channel, out.emplace_back());
       },
       crdt::ReadAhead::Records);
-  return out;
 }
 
 std::int64_t read_count(const crdt::Document& doc, std::string_view channel,

@@ -12,6 +12,10 @@ namespace chat::doc {
 
 // In stored order; entries that are not maps are skipped.
 std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_view channel);
+// The same into `out`, replacing what it held; its storage is kept, so a window reading a long
+// conversation every frame does not allocate it every frame.
+void load_messages_into(const crdt::Document& doc, std::string_view channel,
+                        std::vector<ChatMessage>& out);
 // The message record of one map, as met in its message list.
 ChatMessage decode_message(const crdt::Document& doc, const crdt::ValueView& message,
                            std::string_view channel);

@@ -78,7 +78,8 @@ std::optional<double> sane_width(std::optional<double> width) {
 TextRenderer::TextRenderer(TextRendererOptions options)
     : options_(std::move(options)),
       font_map_(pango_cairo_font_map_new()),
-      context_(pango_font_map_create_context(font_map_.get())) {
+      context_(pango_font_map_create_context(font_map_.get())),
+      cache_(options_.cache_entries, options_.cache_bytes) {
   // Metrics unhinted so that a layout measures the same at any transform and on any target.
   cairo_font_options_t* fo = cairo_font_options_create();
   cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
@@ -105,26 +106,6 @@ PangoLayoutPtr TextRenderer::new_layout(double size, int weight, std::optional<d
   return layout;
 }
 
-std::shared_ptr<const TextLayout> TextRenderer::lookup(const std::string& key) {
-  auto it = index_.find(std::string_view(key));
-  if (it == index_.end()) return nullptr;
-  if (it->second != lru_.begin()) lru_.splice(lru_.begin(), lru_, it->second);
-  return it->second->second;
-}
-
-void TextRenderer::remember(std::string key, std::shared_ptr<const TextLayout> layout) {
-  cached_bytes_ += key.size() + layout->approx_bytes();
-  lru_.emplace_front(std::move(key), std::move(layout));
-  index_.emplace(std::string_view(lru_.front().first), lru_.begin());
-  while (lru_.size() > 1 &&
-         (lru_.size() > options_.cache_entries || cached_bytes_ > options_.cache_bytes)) {
-    Entry& last = lru_.back();
-    cached_bytes_ -= last.first.size() + last.second->approx_bytes();
-    index_.erase(std::string_view(last.first));
-    lru_.pop_back();
-  }
-}
-
 std::shared_ptr<const TextLayout> TextRenderer::shape(std::string_view text, double size,
                                                       int weight,
                                                       std::optional<double> wrap_width) {
@@ -137,12 +118,12 @@ std::shared_ptr<const TextLayout> TextRenderer::shape(std::string_view text, dou
   append_raw(key, weight);
   append_raw(key, wrap_width && *wrap_width > 0 ? *wrap_width : -1.0);
   key.append(text);
-  if (auto hit = lookup(key)) return hit;
+  if (auto hit = cache_.find(key)) return hit;
 
   PangoLayoutPtr layout = new_layout(size, weight, wrap_width);
   pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
   auto shaped = std::make_shared<const TextLayout>(std::move(layout), std::string(text));
-  remember(key, shaped);
+  cache_.insert(key, shaped);
   return shaped;
 }
 
@@ -171,7 +152,7 @@ std::shared_ptr<const RichTextLayout> TextRenderer::shape_rich(const std::vector
     append_color(key, span.background);
     append_raw(key, span.weight ? *span.weight : -1);
   }
-  if (auto hit = lookup(key)) return hit;
+  if (auto hit = cache_.find(key)) return hit;
 
   PangoLayoutPtr layout = new_layout(size, 0, width);
   std::string text;
@@ -193,7 +174,7 @@ std::shared_ptr<const RichTextLayout> TextRenderer::shape_rich(const std::vector
   pango_layout_set_attributes(layout.get(), attrs);
   pango_attr_list_unref(attrs);
   auto shaped = std::make_shared<const RichTextLayout>(std::move(layout), std::move(text));
-  remember(key, shaped);
+  cache_.insert(key, shaped);
   return shaped;
 }
 

@@ -4,16 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "vesk_ui/color.hpp"
 #include "vesk_ui/geometry.hpp"
+#include "vesk_ui/layout_cache.hpp"
 #include "vesk_ui/scene.hpp"
 #include "vesk_ui/text_layout.hpp"
 
@@ -43,8 +42,9 @@ struct TextRendererOptions {
 };
 
 // Text through Pango at absolute pixel sizes. Weights: 0 regular, 1 medium, 2 semibold,
-// 3 bold. Shaped layouts are kept in a bounded least-recently-used cache keyed by text, size,
-// weight and wrap width, so the rows of one frame and of the next are shaped once.
+// 3 bold. Shaped layouts are kept in a bounded cache keyed by text, size, weight and wrap
+// width that evicts the least recently used (approximately), so the rows of one frame and of
+// the next are shaped once.
 class TextRenderer {
  public:
   explicit TextRenderer(TextRendererOptions options = {});
@@ -67,21 +67,15 @@ class TextRenderer {
   void draw_rich(Scene& scene, const Affine& t, const RichTextLayout& layout, Point top_left,
                  Color default_color);
 
-  std::size_t cache_size() const { return lru_.size(); }
+  std::size_t cache_size() const { return cache_.size(); }
 
  private:
-  using Entry = std::pair<std::string, std::shared_ptr<const TextLayout>>;
-
-  std::shared_ptr<const TextLayout> lookup(const std::string& key);
-  void remember(std::string key, std::shared_ptr<const TextLayout> layout);
   PangoLayoutPtr new_layout(double size, int weight, std::optional<double> wrap_width);
 
   TextRendererOptions options_;
   std::unique_ptr<PangoFontMap, GObjectDeleter> font_map_;
   std::unique_ptr<PangoContext, GObjectDeleter> context_;
-  std::list<Entry> lru_;
-  std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
-  std::size_t cached_bytes_ = 0;
+  detail::LayoutCache cache_;
   // Where each call builds its lookup key: a hit, the usual case, then allocates nothing.
   std::string key_scratch_;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "app/chat_view.hpp"
 #include "app/sync.hpp"
@@ -14,9 +15,11 @@ namespace {
 
 using testing::interactive_app;
 
-const doc::Person* person_in(const std::vector<doc::Person>& people, std::string_view id) {
+// A copy: the list is usually a temporary read from the document.
+std::optional<doc::Person> person_in(const std::vector<doc::Person>& people, std::string_view id) {
   auto it = std::find_if(people.begin(), people.end(), [&](const auto& p) { return p.id == id; });
-  return it == people.end() ? nullptr : &*it;
+  if (it == people.end()) return std::nullopt;
+  return *it;
 }
 
 TEST(Sync, FreshDocumentInAnInteractiveRunIsSeededAndTheFirstConversationChosen) {
@@ -25,8 +28,8 @@ TEST(Sync, FreshDocumentInAnInteractiveRunIsSeededAndTheFirstConversationChosen)
   sync(*app, doc);
 
   EXPECT_TRUE(doc::is_seeded(doc));
-  const doc::Person* me = person_in(doc::list_people(doc), "u_local");
-  ASSERT_NE(me, nullptr);
+  const std::optional<doc::Person> me = person_in(doc::list_people(doc), "u_local");
+  ASSERT_TRUE(me);
   EXPECT_EQ(me->name, "Lee Local");
   EXPECT_EQ(me->color_idx, 3);
 
@@ -49,7 +52,7 @@ TEST(Sync, InteractiveRunWritesTheLocalPersonOnEverySyncOfASeededDocument) {
   doc::seed_demo_content(doc);  // seeded by somebody else
   auto app = interactive_app();
   sync(*app, doc);
-  ASSERT_NE(person_in(doc::list_people(doc), "u_local"), nullptr);
+  ASSERT_TRUE(person_in(doc::list_people(doc), "u_local"));
   // The demo content stays as it was: no first-run workspace on top of it.
   EXPECT_EQ(app->view.current_workspace, doc::list_workspaces(doc).front().id);
 
@@ -78,7 +81,7 @@ TEST(Sync, ScreenshotRunSeedsWithoutWritingTheLocalPerson) {
     // The starter workspace names the local person as its first member; the demo cast does
     // not. Either way sync itself never upserts it.
     if (!c.seed_starter) {
-      EXPECT_EQ(person_in(doc::list_people(doc), "u_probe"), nullptr);
+      EXPECT_FALSE(person_in(doc::list_people(doc), "u_probe"));
     }
     EXPECT_FALSE(app->live);
   }

@@ -93,9 +93,20 @@ void collect_workspace_people(ChatApp& app) {
   for (const doc::Channel& c : view.conversations) {
     if (in_current_workspace(app, c)) workspace_conversations.insert(c.id);
   }
+  // Messages come one conversation after the other and authors in runs: each run is looked
+  // up once.
+  const std::string* last_channel = nullptr;
+  const std::string* last_author = nullptr;
+  bool in_workspace = false;
   for (const doc::ChatMessage& m : view.all_messages) {
-    if (!workspace_conversations.contains(m.channel)) continue;
-    ids.insert(m.author);
+    if (!last_channel || *last_channel != m.channel) {
+      last_channel = &m.channel;
+      in_workspace = workspace_conversations.contains(m.channel);
+      last_author = nullptr;
+    }
+    if (!in_workspace) continue;
+    if (!last_author || *last_author != m.author) ids.insert(m.author);
+    last_author = &m.author;
     for (const doc::Reaction& r : m.reactions) ids.insert(r.users.begin(), r.users.end());
   }
   for (const auto& [conversation, participants] : app.call_participants) {

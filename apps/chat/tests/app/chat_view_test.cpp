@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/chat_view.hpp"
 #include "doc/message_readers.hpp"
 #include "doc/message_writers.hpp"
@@ -59,6 +61,44 @@ TEST(RefreshView, DemoDocumentFillsTheView) {
                                   [](const auto& m) { return m.channel != "c_crit"; });
   ASSERT_NE(other, v.all_messages.end());
   EXPECT_EQ(find_message(*app, other->id), nullptr);
+}
+
+// The workspace's people: authors and reacting users of its conversations (two conversations,
+// authors in broken runs), the local person, not the people of another workspace's messages
+// nor the people mentioned.
+TEST(RefreshView, WorkspacePeopleComeFromTheWorkspacesMessagesOnly) {
+  crdt::Document doc;
+  for (const char* id : {"u_a", "u_b", "u_r", "u_x", "u_m", "u_y"}) {
+    doc::put_person(doc, id, std::string("Name ") + id, "NN", 1, doc::PresenceStatus::Online);
+  }
+  doc::put_channel(doc, "c_one", "ws1", "", "one", "", doc::ChannelKind::Text, 0);
+  doc::put_channel(doc, "c_other", "ws2", "", "other", "", doc::ChannelKind::Text, 0);
+  doc::put_channel(doc, "c_two", "ws1", "", "two", "", doc::ChannelKind::Text, 1);
+  int n = 0;
+  auto post = [&](const char* channel, const char* author, std::vector<doc::Reaction> reactions,
+                  std::vector<actions::Mention> mentions = {}) {
+    doc::NewMessage m;
+    m.author = author;
+    m.text = "hello @someone";
+    m.ts = 1782477600 + n;
+    m.reactions = std::move(reactions);
+    m.mentions = std::move(mentions);
+    doc::insert_message(doc, channel, "m_" + std::to_string(n++), m);
+  };
+  post("c_one", "u_a", {});
+  post("c_one", "u_a", {{"👍", {"u_r"}}});
+  post("c_one", "u_b", {}, {actions::Mention{"u_m", 6, 8, false}});
+  post("c_one", "u_a", {});
+  post("c_other", "u_x", {{"👍", {"u_y"}}});
+  post("c_two", "u_b", {});
+  auto app = chat_app_base();
+  app->view.current_workspace = "ws1";
+  app->view.current_conversation = "c_one";
+  refresh_view(*app, doc);
+  std::vector<std::string> ids;
+  for (const doc::Person& p : app->view.workspace_people) ids.push_back(p.id);
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(ids, (std::vector<std::string>{"u_a", "u_b", "u_me", "u_r"}));
 }
 
 // The view is rebuilt over the previous one: after messages are removed, edited or gain

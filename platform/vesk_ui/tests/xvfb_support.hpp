@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "scoped_env.hpp"
+
 extern char** environ;
 
 namespace vesk_ui::testing {
@@ -142,28 +144,6 @@ inline bool wait_until(const std::function<bool()>& done, SteadyClock::duration 
   }
   return true;
 }
-
-// Sets an environment variable for a scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // The newest of the window ids xdotool printed, one per line; none when it printed none.
 inline std::optional<unsigned long> last_window_id(const std::string& out) {

@@ -7,35 +7,14 @@
 
 #include "app/launch_callbacks.hpp"
 #include "app/screenshot_scenes.hpp"
+#include "scoped_env.hpp"
 
 namespace chat::app {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the scope of one test.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using vesk_ui::testing::ScopedEnv;
 
 fs::path temp_dir(const std::string& name) {
   fs::path dir =

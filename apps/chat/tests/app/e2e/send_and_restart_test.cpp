@@ -19,6 +19,7 @@
 #include "doc/people.hpp"
 #include "doc/readers.hpp"
 #include "vesk_ui/persist.hpp"
+#include "temp_dir.hpp"
 #include "xvfb_support.hpp"
 
 namespace chat::app {
@@ -27,35 +28,9 @@ namespace {
 using namespace std::chrono_literals;
 using vesk_ui::testing::run_tool;
 using vesk_ui::testing::SteadyClock;
+using vesk_ui::testing::TempDir;
+using vesk_ui::testing::wait_until;
 using vesk_ui::testing::XClient;
-
-bool wait_until(const std::function<bool()>& done, SteadyClock::duration limit) {
-  const auto deadline = SteadyClock::now() + limit;
-  while (!done()) {
-    if (SteadyClock::now() > deadline) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
-
-// A directory of its own, removed at the end of the scope.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // The program running on a display with its own data directory; killed if still running at the
 // end of the scope.

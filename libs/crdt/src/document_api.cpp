@@ -88,16 +88,21 @@ KeyRange Document::keys(const ObjId& map) const {
   return KeyRange(&o->map, o->map.entries().size());
 }
 
-std::size_t Document::length(const ObjId& obj) const {
-  const Object* o = impl_->find_object(obj);
+namespace {
+
+std::size_t length_of(const Object* o) {
   if (!o) return 0;
   return o->type == ObjType::Map ? o->map.size() : o->seq->tree.visible();
 }
 
+}  // namespace
+
+std::size_t Document::length(const ObjId& obj) const {
+  return length_of(impl_->find_object(obj));
+}
+
 std::optional<std::string> Document::text(const ObjId& obj) const {
-  const Object* o = impl_->find_object(obj);
-  if (!o || o->type != ObjType::Text) return std::nullopt;
-  return impl_->text_of(*o);
+  return text_of_object(impl_->find_object(obj));
 }
 
 std::optional<ObjType> Document::object_type(const ObjId& obj) const {
@@ -202,7 +207,10 @@ void Document::visit_elements(const Object* o, Visitor<std::size_t> visit,
 }
 
 std::optional<std::string> Document::text(const ValueView& text) const {
-  const Object* o = text.object_;
+  return text_of_object(text.object_);
+}
+
+std::optional<std::string> Document::text_of_object(const Object* o) const {
   if (!o || o->type != ObjType::Text) return std::nullopt;
   return impl_->text_of(*o);
 }
@@ -216,9 +224,7 @@ std::optional<ValueView> Document::lookup(const ValueView& map, std::string_view
 }
 
 std::size_t Document::length(const ValueView& obj) const {
-  const Object* o = obj.object_;
-  if (!o) return 0;
-  return o->type == ObjType::Map ? o->map.size() : o->seq->tree.visible();
+  return length_of(obj.object_);
 }
 
 // ---- map writes

@@ -268,6 +268,7 @@ class Document {
             }};
   }
   const detail::Object* find(const ObjId& obj) const;
+  std::optional<std::string> text_of_object(const detail::Object* text) const;
   ValueView view_of(const detail::ValueOp& op) const;
   // Both do nothing for a null object or one of the other kind.
   void visit_entries(const detail::Object* map, Visitor<std::string_view> visit) const;

@@ -59,6 +59,8 @@ inline void prefetch_level(const Object* o, int level) {
       }
     }
   };
+  // An empty sequence has nothing beyond its object that a reader would reach.
+  if (o->type != ObjType::Map && o->seq->tree.visible() == 0) return;
   if (level == 1) {
     if (o->type == ObjType::Map) {
       const auto& entries = o->map.entries();

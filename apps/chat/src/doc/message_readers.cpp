@@ -59,6 +59,7 @@ std::uint64_t non_negative(std::int64_t value) {
 
 std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::ValueView& list) {
   std::vector<EditRecord> out;
+  out.reserve(doc.length(list));
   for_each_map_entry(doc, list, [&](const crdt::ValueView& entry) {
     EditRecord record;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
@@ -77,6 +78,7 @@ std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::Valu
 // first, ties by emoji bytes.
 std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::ValueView& list) {
   std::vector<Reaction> groups;
+  groups.reserve(doc.length(list));
   for_each_map_entry(doc, list, [&](const crdt::ValueView& entry) {
     std::string emoji, user;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
@@ -95,17 +97,23 @@ std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::Valu
       group->users.push_back(std::move(user));
     }
   });
-  if (groups.size() >= 2) {
-    std::stable_sort(groups.begin(), groups.end(), [](const Reaction& a, const Reaction& b) {
-      if (a.users.size() != b.users.size()) return a.users.size() > b.users.size();
-      return a.emoji < b.emoji;
-    });
+  // A stable insertion sort: a message has a handful of groups, and std::stable_sort would
+  // allocate a buffer for every message of every frame.
+  auto before = [](const Reaction& a, const Reaction& b) {
+    if (a.users.size() != b.users.size()) return a.users.size() > b.users.size();
+    return a.emoji < b.emoji;
+  };
+  for (std::size_t i = 1; i < groups.size(); ++i) {
+    for (std::size_t j = i; j > 0 && before(groups[j], groups[j - 1]); --j) {
+      std::swap(groups[j], groups[j - 1]);
+    }
   }
   return groups;
 }
 
 std::vector<Mention> read_mentions(const crdt::Document& doc, const crdt::ValueView& list) {
   std::vector<Mention> out;
+  out.reserve(doc.length(list));
   for_each_map_entry(doc, list, [&](const crdt::ValueView& entry) {
     Mention m;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
@@ -159,8 +167,10 @@ void decode_message_into(const crdt::Document& doc, const crdt::ValueView& messa
   m.channel = std::string(channel);
   std::optional<crdt::ObjId> attachment;
   bool has_work = false;
-  auto is_list = [](const crdt::ValueView& value) {
-    return value.object_type() == crdt::ObjType::List;
+  // Most messages have no history, reactions or mentions: an empty list is not visited, which
+  // spares reaching its elements.
+  auto is_filled_list = [&](const crdt::ValueView& value) {
+    return value.object_type() == crdt::ObjType::List && doc.length(value) != 0;
   };
   // One pass over the message's keys; each field depends on its own key only.
   doc.for_each_entry(message, [&](std::string_view key, const crdt::ValueView& value) {
@@ -181,11 +191,11 @@ void decode_message_into(const crdt::Document& doc, const crdt::ValueView& messa
     } else if (key == "edited") {
       m.edited = bool_or_false_in(value);
     } else if (key == "history") {
-      if (is_list(value)) m.history = read_history(doc, value);
+      if (is_filled_list(value)) m.history = read_history(doc, value);
     } else if (key == "reactions") {
-      if (is_list(value)) m.reactions = read_reactions(doc, value);
+      if (is_filled_list(value)) m.reactions = read_reactions(doc, value);
     } else if (key == "mentions") {
-      if (is_list(value)) m.mentions = read_mentions(doc, value);
+      if (is_filled_list(value)) m.mentions = read_mentions(doc, value);
     } else if (key == "reference") {
       m.reference = read_reference(string_in(value));
     } else if (key == "attachment") {

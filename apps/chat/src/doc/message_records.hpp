@@ -8,6 +8,7 @@
 
 #include "actions/agent_work.hpp"
 #include "actions/payload.hpp"
+#include "doc/boxed.hpp"
 
 namespace chat::doc {
 
@@ -41,9 +42,10 @@ struct ChatMessage {
   std::vector<EditRecord> history;  // oldest first
   std::vector<Reaction> reactions;
   std::vector<Mention> mentions;
-  std::optional<ResourceRef> reference;
-  std::optional<Attachment> attachment;
-  std::optional<AgentWork> work;
+  // Rare and large: held apart, so that a conversation's records stay small.
+  Boxed<ResourceRef> reference;
+  Boxed<Attachment> attachment;
+  Boxed<AgentWork> work;
   bool pinned = false;
   bool operator==(const ChatMessage&) const = default;
 };

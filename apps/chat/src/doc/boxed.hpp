@@ -33,12 +33,10 @@ class Boxed {
   // its storage.
   Boxed& operator=(const Boxed& other) {
     if (this == &other) return *this;
-    if (!other.value_) {
-      value_.reset();
-    } else if (value_) {
-      *value_ = *other.value_;
+    if (other.value_) {
+      assign(*other.value_);
     } else {
-      value_ = std::make_unique<T>(*other.value_);
+      value_.reset();
     }
     return *this;
   }
@@ -48,26 +46,24 @@ class Boxed {
     return *this;
   }
   Boxed& operator=(T value) {
-    if (value_) {
-      *value_ = std::move(value);
-    } else {
-      value_ = std::make_unique<T>(std::move(value));
-    }
+    assign(std::move(value));
     return *this;
   }
   Boxed& operator=(std::optional<T>&& value) {
-    if (!value) {
+    if (value) {
+      assign(std::move(*value));
+    } else {
       value_.reset();
-      return *this;
     }
-    return *this = std::move(*value);
+    return *this;
   }
   Boxed& operator=(const std::optional<T>& value) {
-    if (!value) {
+    if (value) {
+      assign(*value);
+    } else {
       value_.reset();
-      return *this;
     }
-    return *this = T(*value);
+    return *this;
   }
 
   bool has_value() const { return value_ != nullptr; }
@@ -90,6 +86,15 @@ class Boxed {
   friend bool operator==(const Boxed& a, std::nullopt_t) { return !a.value_; }
 
  private:
+  template <class U>
+  void assign(U&& value) {
+    if (value_) {
+      *value_ = std::forward<U>(value);
+    } else {
+      value_ = std::make_unique<T>(std::forward<U>(value));
+    }
+  }
+
   std::unique_ptr<T> value_;
 };
 

@@ -160,8 +160,8 @@ std::optional<Attachment> read_attachment(const crdt::Document& doc, const crdt:
   return std::nullopt;
 }
 
-// Fills a default-constructed record in place: records are large (attachment, work and
-// reference inline), and a conversation's worth of them is not moved once more.
+// Fills a default-constructed record in place, so that a conversation's worth of records is
+// not moved once more.
 void decode_message_into(const crdt::Document& doc, const crdt::ValueView& message,
                          std::string_view channel, ChatMessage& m) {
   m.channel = std::string(channel);

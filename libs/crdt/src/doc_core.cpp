@@ -157,7 +157,7 @@ void Document::Impl::read_all(const detail::Conflicts& values, std::vector<Value
   for (const auto& v : values) out.push_back(*read(v));
 }
 
-std::string Document::Impl::text_of(const Object& text) const {
+const std::string& Document::Impl::spelled_text(const Object& text) const {
   const detail::SeqObject& seq = *text.seq;
   if (seq.text_edits != seq.tree.edits()) {
     seq.text = spell_text(text);

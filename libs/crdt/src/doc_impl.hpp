@@ -77,8 +77,9 @@ class Document::Impl {
   std::optional<ValueAndId> read(const detail::ValueOp& op) const;
   std::optional<ValueAndId> read_elem(const Object& seq, detail::SeqTree::Cursor at) const;
   void read_all(const detail::Conflicts& values, std::vector<ValueAndId>& out) const;
-  std::string text_of(const Object& text) const;
-  std::string spell_text(const Object& text) const;  // text_of without the kept copy
+  // The text's content, kept with it: valid until the text next changes.
+  const std::string& spelled_text(const Object& text) const;
+  std::string spell_text(const Object& text) const;  // spelled anew, not kept
 
   // ---- local writes: every new op goes through here
   OpId next_op_id();

@@ -210,9 +210,16 @@ std::optional<std::string> Document::text(const ValueView& text) const {
   return text_of_object(text.object_);
 }
 
+bool Document::copy_text(const ValueView& text, std::string& out) const {
+  const Object* o = text.object_;
+  if (!o || o->type != ObjType::Text) return false;
+  out.assign(impl_->spelled_text(*o));
+  return true;
+}
+
 std::optional<std::string> Document::text_of_object(const Object* o) const {
   if (!o || o->type != ObjType::Text) return std::nullopt;
-  return impl_->text_of(*o);
+  return impl_->spelled_text(*o);
 }
 
 std::optional<ValueView> Document::lookup(const ValueView& map, std::string_view key) const {

@@ -42,6 +42,15 @@ std::string string_or_empty_in(const crdt::ValueView& value) {
   return text ? *text : std::string();
 }
 
+// The same into a string that keeps its storage.
+void assign_string_or_empty(const crdt::ValueView& value, std::string& out) {
+  if (const std::string* text = string_in(value)) {
+    out.assign(*text);
+  } else {
+    out.clear();
+  }
+}
+
 std::int64_t i64_or_zero_in(const crdt::ValueView& value) {
   const crdt::ScalarValue* scalar = value.scalar();
   return scalar ? scalar_as_i64(*scalar).value_or(0) : 0;
@@ -160,11 +169,11 @@ std::optional<Attachment> read_attachment(const crdt::Document& doc, const crdt:
   return std::nullopt;
 }
 
-// Fills a default-constructed record in place, so that a conversation's worth of records is
-// not moved once more.
+// Fills a default record in place (a new one, or one emptied by clear()), so that a
+// conversation's worth of records is neither moved once more nor allocated again.
 void decode_message_into(const crdt::Document& doc, const crdt::ValueView& message,
                          std::string_view channel, ChatMessage& m) {
-  m.channel = std::string(channel);
+  m.channel.assign(channel);
   std::optional<crdt::ObjId> attachment;
   bool has_work = false;
   // Most messages have no history, reactions or mentions: an empty list is not visited, which
@@ -179,15 +188,13 @@ void decode_message_into(const crdt::Document& doc, const crdt::ValueView& messa
         m.parent = *parent;
       }
     } else if (key == "id") {
-      m.id = string_or_empty_in(value);
+      assign_string_or_empty(value, m.id);
     } else if (key == "author") {
-      m.author = string_or_empty_in(value);
+      assign_string_or_empty(value, m.author);
     } else if (key == "ts") {
       m.ts = i64_or_zero_in(value);
     } else if (key == "text") {
-      if (value.object_type() == crdt::ObjType::Text) {
-        m.text = doc.text(value).value_or(std::string());
-      }
+      doc.copy_text(value, m.text);  // a value of another kind leaves it empty
     } else if (key == "edited") {
       m.edited = bool_or_false_in(value);
     } else if (key == "history") {
@@ -227,17 +234,26 @@ std::vector<ChatMessage> load_messages(const crdt::Document& doc, std::string_vi
 
 void load_messages_into(const crdt::Document& doc, std::string_view channel,
                         std::vector<ChatMessage>& out) {
-  out.clear();
   auto list = channel_list(doc, channel);
-  if (!list) return;
+  if (!list) {
+    out.clear();
+    return;
+  }
   out.reserve(doc.length(*list));
-  // Every message is read whole.
+  // Every message is read whole, into the records already there where there are some.
+  std::size_t filled = 0;
   for_each_map_entry(
       doc, *list,
       [&](const crdt::ValueView& message) {
-        decode_message_into(doc, message, channel, out.emplace_back());
+        if (filled == out.size()) {
+          out.emplace_back();
+        } else {
+          out[filled].clear();
+        }
+        decode_message_into(doc, message, channel, out[filled++]);
       },
       crdt::ReadAhead::Records);
+  out.resize(filled);
 }
 
 std::int64_t read_count(const crdt::Document& doc, std::string_view channel,

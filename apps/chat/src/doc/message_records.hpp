@@ -48,6 +48,25 @@ struct ChatMessage {
   Boxed<AgentWork> work;
   bool pinned = false;
   bool operator==(const ChatMessage&) const = default;
+
+  // Back to a default record, keeping the storage of its strings and lists: the window reads a
+  // long conversation into last frame's records. A field added above is reset here too.
+  void clear() {
+    channel.clear();
+    id.clear();
+    author.clear();
+    ts = 0;
+    text.clear();
+    parent.reset();
+    edited = false;
+    history.clear();
+    reactions.clear();
+    mentions.clear();
+    reference.reset();
+    attachment.reset();
+    work.reset();
+    pinned = false;
+  }
 };
 
 struct NewMessage {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "doc/message_writers.hpp"
 #include "doc_fixture.hpp"
 
 namespace chat::doc {
@@ -232,6 +233,44 @@ TEST(LoadMessages, ReadsTheReferenceTextOrNothing) {
     crdt::ObjId m = add_message(doc, "m1");
     put(doc, m, "reference", c.stored);
     EXPECT_EQ(load_messages(doc, "c1").at(0).reference, c.expected) << c.what;
+  }
+}
+
+// The window reads a conversation into the records of the last one it read: nothing of an
+// earlier message may stay behind in a record, whatever it held.
+TEST(LoadMessages, IntoUsedRecordsReadsTheSameAsIntoNewOnes) {
+  crdt::Document doc;
+  NewMessage full;
+  full.author = "u_maya";
+  full.ts = 1782471840;
+  full.text = "a text long enough to live outside the string itself";
+  full.parent = "m0";
+  full.edited = true;
+  full.history = {{"first words of the message", 5}};
+  full.reactions = {{"\U0001F44D", {"u_jonas", "u_priya"}}};
+  full.mentions = {actions::Mention{"u_jonas", 2, 4, false}};
+  full.reference = ResourceRef{"chat.message", "m0", "Message", std::nullopt};
+  full.attachment = Attachment{Attachment::File{"notes.md", "b1", 18944}};
+  full.work = AgentWork{};
+  insert_message(doc, "c_full", "m1", full);
+  insert_message(doc, "c_full", "m2", full);
+  pin_message(doc, "c_full", "m1", true);
+  NewMessage plain;
+  plain.author = "u_jonas";
+  plain.text = "ok";
+  insert_message(doc, "c_plain", "m3", plain);
+  crdt::ObjId bare = append_map(doc, channel_list(doc, "c_plain"));
+  put(doc, bare, "text", "scalar text is not a text object");
+  ASSERT_TRUE(load_messages(doc, "c_full").at(0).work);  // every field is set
+
+  // Each conversation read over each other's records, more of them and fewer.
+  const std::vector<std::string> conversations = {"c_full", "c_plain", "c_none"};
+  for (const std::string& before : conversations) {
+    for (const std::string& after : conversations) {
+      std::vector<ChatMessage> records = load_messages(doc, before);
+      load_messages_into(doc, after, records);
+      EXPECT_EQ(records, load_messages(doc, after)) << before << " then " << after;
+    }
   }
 }
 

@@ -173,6 +173,9 @@ class Document {
     visit_elements(seq.object_, element_visitor(visit), ahead);
   }
   std::optional<std::string> text(const ValueView& text) const;
+  // The same text assigned into `out`, whose storage is reused; false (and `out` untouched)
+  // when the view is not a text.
+  bool copy_text(const ValueView& text, std::string& out) const;
   std::size_t length(const ValueView& obj) const;
   // The winning value under a key of a map met by a visit, in place (valid as long as the
   // view it came from); none when absent or not a map.

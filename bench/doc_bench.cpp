@@ -60,6 +60,17 @@ void BM_load_messages_5000(benchmark::State& state) {
 }
 BENCHMARK(BM_load_messages_5000)->Unit(benchmark::kMillisecond);
 
+// As the window reads its open conversation each frame: into last frame's records.
+void BM_load_messages_into_5000(benchmark::State& state) {
+  const crdt::Document& doc = busy();
+  std::vector<ChatMessage> messages;
+  for (auto _ : state) {
+    load_messages_into(doc, "c_busy", messages);
+    benchmark::DoNotOptimize(messages);
+  }
+}
+BENCHMARK(BM_load_messages_into_5000)->Unit(benchmark::kMillisecond);
+
 void BM_top_level_message_count_5000(benchmark::State& state) {
   const crdt::Document& doc = busy();
   for (auto _ : state) benchmark::DoNotOptimize(top_level_message_count(doc, "c_busy"));

@@ -338,6 +338,10 @@ void expect_visits_match_gets(const Document& doc, const ObjId& obj, int& object
     // Reading an object through the view it was met by equals reading it by id.
     EXPECT_EQ(doc.length(view), doc.length(view.id())) << where;
     EXPECT_EQ(doc.text(view), doc.text(view.id())) << where;
+    // Copying the text into a string that holds something: replaced for a text, else untouched.
+    std::string copied = "held before";
+    EXPECT_EQ(doc.copy_text(view, copied), doc.text(view).has_value()) << where;
+    EXPECT_EQ(copied, doc.text(view).value_or("held before")) << where;
     std::vector<std::pair<std::string, Value>> by_view, by_id;
     auto entries_into = [](auto& out) {
       return [&out](std::string_view key, const ValueView& v) { out.emplace_back(key, v.value()); };

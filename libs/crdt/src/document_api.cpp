@@ -95,6 +95,10 @@ std::size_t length_of(const Object* o) {
   return o->type == ObjType::Map ? o->map.size() : o->seq->tree.visible();
 }
 
+bool is_text(const Object* o) {
+  return o && o->type == ObjType::Text;
+}
+
 }  // namespace
 
 std::size_t Document::length(const ObjId& obj) const {
@@ -211,14 +215,13 @@ std::optional<std::string> Document::text(const ValueView& text) const {
 }
 
 bool Document::copy_text(const ValueView& text, std::string& out) const {
-  const Object* o = text.object_;
-  if (!o || o->type != ObjType::Text) return false;
-  out.assign(impl_->spelled_text(*o));
+  if (!is_text(text.object_)) return false;
+  out.assign(impl_->spelled_text(*text.object_));
   return true;
 }
 
 std::optional<std::string> Document::text_of_object(const Object* o) const {
-  if (!o || o->type != ObjType::Text) return std::nullopt;
+  if (!is_text(o)) return std::nullopt;
   return impl_->spelled_text(*o);
 }
 

@@ -37,12 +37,8 @@ const std::string* string_in(const crdt::ValueView& value) {
   return scalar ? std::get_if<std::string>(&scalar->content) : nullptr;
 }
 
-std::string string_or_empty_in(const crdt::ValueView& value) {
-  const std::string* text = string_in(value);
-  return text ? *text : std::string();
-}
-
-// The same into a string that keeps its storage.
+// A string value, or empty for a value of another kind, assigned into a string that keeps its
+// storage.
 void assign_string_or_empty(const crdt::ValueView& value, std::string& out) {
   if (const std::string* text = string_in(value)) {
     out.assign(*text);
@@ -73,7 +69,7 @@ std::vector<EditRecord> read_history(const crdt::Document& doc, const crdt::Valu
     EditRecord record;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
       if (key == "text") {
-        record.text = string_or_empty_in(value);
+        assign_string_or_empty(value, record.text);
       } else if (key == "ts") {
         record.ts = i64_or_zero_in(value);
       }
@@ -92,9 +88,9 @@ std::vector<Reaction> read_reactions(const crdt::Document& doc, const crdt::Valu
     std::string emoji, user;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
       if (key == "emoji") {
-        emoji = string_or_empty_in(value);
+        assign_string_or_empty(value, emoji);
       } else if (key == "user") {
-        user = string_or_empty_in(value);
+        assign_string_or_empty(value, user);
       }
     });
     if (emoji.empty()) return;
@@ -127,7 +123,7 @@ std::vector<Mention> read_mentions(const crdt::Document& doc, const crdt::ValueV
     Mention m;
     doc.for_each_entry(entry, [&](std::string_view key, const crdt::ValueView& value) {
       if (key == "user") {
-        m.user = string_or_empty_in(value);
+        assign_string_or_empty(value, m.user);
       } else if (key == "start") {
         m.start = non_negative(i64_or_zero_in(value));
       } else if (key == "len") {

@@ -8,6 +8,7 @@
 #include "app/launch_callbacks.hpp"
 #include "app/screenshot_scenes.hpp"
 #include "scoped_env.hpp"
+#include "temp_dir.hpp"
 
 namespace chat::app {
 namespace {
@@ -15,14 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using vesk_ui::testing::ScopedEnv;
-
-fs::path temp_dir(const std::string& name) {
-  fs::path dir =
-      fs::temp_directory_path() / ("vesk-window-test-" + name + "-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
+using vesk_ui::testing::TempDir;
 
 TEST(LaunchCallbacks, DescriptionListsTheScenesAndTheWindowOptions) {
   const vesk_ui::LaunchDescription d = launch_description();
@@ -53,12 +47,11 @@ TEST(LaunchCallbacks, RegistersTheChatActionTypeAlone) {
 }
 
 TEST(LaunchCallbacks, StateOpensTheDocumentFileInTheDataDirectory) {
-  const fs::path dir = temp_dir("state");
-  ScopedEnv data("VESK_CHAT_DATA", dir.c_str());
+  const TempDir dir;
+  ScopedEnv data("VESK_CHAT_DATA", dir.path().c_str());
   vesk_ui::persist::DocumentStore store = open_state(crdt::ActorId{}, {});
   ASSERT_TRUE(store.path());
-  EXPECT_EQ(*store.path(), dir / "workspace.automerge");
-  fs::remove_all(dir);
+  EXPECT_EQ(*store.path(), dir.path() / "workspace.automerge");
 }
 
 TEST(LaunchCallbacks, WithoutADataDirectoryTheDocumentStaysInMemory) {
@@ -82,7 +75,7 @@ PngSize png_size(const fs::path& path) {
 }
 
 TEST(RenderScreenshot, WritesTheSceneAtTheRequestedSize) {
-  const fs::path dir = temp_dir("shot");
+  const TempDir dir;
   struct Case {
     std::optional<std::string> scene;
     std::optional<vesk_ui::ShotSize> size;
@@ -94,7 +87,7 @@ TEST(RenderScreenshot, WritesTheSceneAtTheRequestedSize) {
       {std::nullopt, std::nullopt, {1280, 800}},  // no name: the default set-up
   };
   for (const Case& c : cases) {
-    const fs::path out = dir / (c.scene.value_or("default") + ".png");
+    const fs::path out = dir.path() / (c.scene.value_or("default") + ".png");
     vesk_ui::ShotRequest request;
     request.output = out.string();
     request.scene = c.scene;
@@ -106,7 +99,6 @@ TEST(RenderScreenshot, WritesTheSceneAtTheRequestedSize) {
     EXPECT_EQ(size.width, c.expected.width);
     EXPECT_EQ(size.height, c.expected.height);
   }
-  fs::remove_all(dir);
 }
 
 TEST(RenderScreenshot, RefusesARequestWithoutAnOutput) {
